@@ -1,0 +1,18 @@
+#pragma once
+// The application object: one running copy at a time, the main window run modally.
+
+#include "app.h"
+
+// Name of the mutex that marks a running copy.
+constexpr const char* kSingleInstanceMutex = "PreventSecondInstance";
+// The caption by which a second copy finds the first one's main window.
+constexpr const char* kMainWindowCaption = "HexbreakerDemo Installer";
+
+class CSetupApp : public CWinApp {
+public:
+    BOOL InitInstance() override;
+};
+
+// Restores the running copy's main window if minimised and brings it, and the pop-up last
+// active above it, to the top. Does nothing when no such window exists.
+void BringRunningCopyForward(const char* caption);

@@ -1,0 +1,88 @@
+#include "app.h"
+
+#include "window.h"
+
+#include <commctrl.h>
+
+namespace {
+CWinApp* g_app = nullptr;
+} // namespace
+
+CWinApp::CWinApp() {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+void CWinApp::Start(HINSTANCE instance) {
+    m_hInstance = instance;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(instance, path, MAX_PATH);
+    m_strAppName = AppNameFromModulePath(path);
+    m_pszAppName = m_strAppName.c_str();
+
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+int CWinApp::Run(HINSTANCE instance) {
+    Start(instance);
+    InitInstance();
+    return ExitInstance();
+}
+
+void CWinApp::NoteMessageRetrieved(const MSG& msg) {
+    m_msgCur = msg;
+    if (msg.message == WM_QUIT)
+        m_nExitCode = static_cast<int>(msg.wParam);
+}
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AfxGetResourceHandle() {
+    return GetModuleHandleA(nullptr);
+}
+
+const char* AfxGetAppName() {
+    return g_app ? g_app->m_pszAppName : "";
+}
+
+std::string AppNameFromModulePath(const std::string& path) {
+    const auto slash = path.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+HWND AfxGetSafeOwner(HWND parent) {
+    if (parent)
+        return parent;
+    const CWnd* main = AfxGetMainWnd();
+    HWND owner = main ? main->m_hWnd : nullptr;
+    while (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD))
+        owner = GetParent(owner);
+    return owner ? GetLastActivePopup(owner) : nullptr;
+}
+
+UINT AfxMessageBoxStyle(UINT type) {
+    const UINT buttons = type & MB_TYPEMASK;
+    if ((type & MB_ICONMASK) == 0 && (buttons == MB_OK || buttons == MB_OKCANCEL))
+        type |= MB_ICONEXCLAMATION;
+    return type;
+}
+
+int AfxMessageBox(const char* text, UINT type) {
+    return MessageBoxA(AfxGetSafeOwner(nullptr), text, AfxGetAppName(), AfxMessageBoxStyle(type));
+}

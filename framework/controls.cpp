@@ -1,0 +1,43 @@
+#include "controls.h"
+
+#include "app.h"
+
+std::string CComboBox::GetLBText(int index) const {
+    const auto length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length == CB_ERR)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+BOOL CImageList::Create(UINT bitmapId, int width, int grow, COLORREF mask) {
+    DeleteImageList();
+    m_hImageList = ImageList_LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(bitmapId), width, grow, mask,
+                                        IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    return m_hImageList != nullptr;
+}
+
+HTREEITEM CTreeCtrl::InsertItem(const std::string& text, int image, int selectedImage, HTREEITEM parent,
+                                HTREEITEM after) const {
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = selectedImage;
+    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+std::string CTreeCtrl::GetItemText(HTREEITEM item) const {
+    char buffer[MAX_PATH] = {};
+    TVITEMA query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = buffer;
+    query.cchTextMax = MAX_PATH;
+    SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+    return buffer;
+}

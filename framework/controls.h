@@ -1,0 +1,95 @@
+#pragma once
+// Wrappers of the controls the dialogs use: each holds the control's window handle and
+// forwards to the control's messages.
+
+#include "window.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+class CStatic : public CWnd {
+public:
+    HBITMAP SetBitmap(HBITMAP bitmap) const {
+        return reinterpret_cast<HBITMAP>(
+            SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    }
+};
+
+class CProgressCtrl : public CWnd {
+public:
+    void SetRange(short lower, short upper) const { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper)); }
+    int SetStep(int step) const {
+        return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step)));
+    }
+    int SetPos(int pos) const { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos))); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+};
+
+class CComboBox : public CWnd {
+public:
+    int AddString(const std::string& text) const {
+        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    void ResetContent() const { SendMessage(CB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+    int SetCurSel(int index) const {
+        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)));
+    }
+    int FindStringExact(int start, const std::string& text) const {
+        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(start),
+                                            reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    std::string GetLBText(int index) const;
+};
+
+class CImageList {
+public:
+    CImageList() = default;
+    ~CImageList() { DeleteImageList(); }
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    // An image list from a bitmap resource of images `width` pixels wide, `mask` transparent.
+    BOOL Create(UINT bitmapId, int width, int grow, COLORREF mask);
+    void DeleteImageList() {
+        if (m_hImageList)
+            ImageList_Destroy(std::exchange(m_hImageList, nullptr));
+    }
+    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+
+private:
+    HIMAGELIST m_hImageList = nullptr;
+};
+
+class CTreeCtrl : public CWnd {
+public:
+    HTREEITEM InsertItem(const std::string& text, int image, int selectedImage, HTREEITEM parent = TVI_ROOT,
+                         HTREEITEM after = TVI_LAST) const;
+    BOOL DeleteItem(HTREEITEM item) const { return SendTree(TVM_DELETEITEM, 0, item) != 0; }
+    BOOL DeleteAllItems() const { return DeleteItem(TVI_ROOT); }
+    BOOL Expand(HTREEITEM item, UINT code) const { return SendTree(TVM_EXPAND, code, item) != 0; }
+    BOOL SelectItem(HTREEITEM item) const { return SendTree(TVM_SELECTITEM, TVGN_CARET, item) != 0; }
+    HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
+        return reinterpret_cast<HTREEITEM>(SendTree(TVM_GETNEXTITEM, code, item));
+    }
+    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+    HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
+    HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
+    BOOL ItemHasChildren(HTREEITEM item) const { return GetChildItem(item) != nullptr; }
+    std::string GetItemText(HTREEITEM item) const;
+    HIMAGELIST SetImageList(const CImageList& images, int which) const {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(which),
+                                                        reinterpret_cast<LPARAM>(images.GetSafeHandle())));
+    }
+
+private:
+    LRESULT SendTree(UINT msg, WPARAM wParam, HTREEITEM item) const {
+        return SendMessage(msg, wParam, reinterpret_cast<LPARAM>(item));
+    }
+};

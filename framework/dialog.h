@@ -1,0 +1,37 @@
+#pragma once
+// CDialog: a dialog from a numbered template, run modally by our own message loop.
+// The loop ends on EndDialog (DoModal returns its result) and on the quit message (DoModal
+// returns -1, the quit is posted again for the loops outside and its code kept as exit status).
+
+#include "window.h"
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr)
+        : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+    virtual INT_PTR DoModal();
+    void EndDialog(int result);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+protected:
+    virtual void DoDataExchange() {}
+    // Binds a control of the dialog to its wrapper.
+    void DDX_Control(int id, CWnd& control) const { control.m_hWnd = GetDlgItem(id); }
+
+    bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+    const UINT m_nIDTemplate;
+    CWnd* const m_pParentWnd;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR RunModalLoop();
+
+    bool m_bEndRequested = false;
+    INT_PTR m_nModalResult = -1;
+};
