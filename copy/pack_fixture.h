@@ -1,0 +1,69 @@
+// Whole packs in memory, for tests on the host and under Windows. Header only: include it and link
+// hxpack_format.
+#pragma once
+
+#include "pack_io.h"
+#include "pack_writer.h"
+
+#include <cstdint>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace hx::fixture {
+
+struct FixtureEntry {
+    std::string name;
+    std::string data;
+};
+
+// A stamped pack (see PackWriterOptions for out-of-order data and unstamped packs) holding `entries`
+// in table order. Throws PackWriteError for what the format cannot hold.
+inline std::vector<std::uint8_t> buildPack(const std::vector<FixtureEntry>& entries,
+                                           PackWriterOptions options = {}) {
+    std::vector<PackItem> items;
+    items.reserve(entries.size());
+    for (const FixtureEntry& entry : entries) {
+        items.push_back({entry.name, entry.data.size()});
+    }
+    MemorySink sink;
+    PackWriter writer(sink, std::move(items), std::move(options));
+    for (const std::size_t index : writer.dataOrder()) {
+        writer.append(entries[index].data.data(), entries[index].data.size());
+    }
+    writer.finish();
+    return sink.release();
+}
+
+// The data order that stores the entries' data back to front.
+inline std::vector<std::size_t> reversedOrder(std::size_t count) {
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        order[i] = count - 1 - i;
+    }
+    return order;
+}
+
+// `size` bytes of a repeatable pseudo-random pattern; different seeds give different bytes.
+inline std::string patternBytes(std::size_t size, std::uint32_t seed = 1) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = seed * 2654435761u + 1u;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state & 0xFFu);
+    }
+    return bytes;
+}
+
+inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+} // namespace hx::fixture
