@@ -1,0 +1,51 @@
+#include "copy_progress.h"
+
+#include <float.h>
+
+namespace {
+// Sets the x87 unit to round every result to double precision while it lives, so a quotient and
+// a product come out exactly as IEEE doubles, not in the unit's extended precision.
+class DoublePrecisionScope {
+public:
+    DoublePrecisionScope() : m_saved(_controlfp(0, 0)) { _controlfp(_PC_53, _MCW_PC); }
+    ~DoublePrecisionScope() { _controlfp(m_saved, _MCW_PC); }
+    DoublePrecisionScope(const DoublePrecisionScope&) = delete;
+    DoublePrecisionScope& operator=(const DoublePrecisionScope&) = delete;
+
+private:
+    unsigned int m_saved;
+};
+
+constexpr std::size_t kEndingLength = 4;
+} // namespace
+
+CopyPiece NextCopyPiece(std::uint32_t done, std::uint32_t size) {
+    if (done + kCopyPieceSize < size)
+        return {kCopyPieceSize, false};
+    return {size - done, true};
+}
+
+int ProgressPosition(double done, double whole) {
+    if (whole == 0.0)
+        return 0;
+    const DoublePrecisionScope precision;
+    // Every intermediate goes through memory, where it is a double, after the precision is set.
+    volatile double dividend = done;
+    volatile double divisor = whole;
+    volatile double quotient = dividend / divisor;
+    volatile double percent = quotient * 100.0;
+    return static_cast<int>(percent);
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    if (!directory.empty() && directory.back() == '\\')
+        return directory + name;
+    return directory + "\\" + name;
+}
+
+std::string CleanupPath(const std::string& installDir, const std::string& name) {
+    const std::string ending = name.size() <= kEndingLength ? name : name.substr(name.size() - kEndingLength);
+    if (ending == ".mfd")
+        return installDir + "\\Multi\\" + name;
+    return installDir + "\\" + name;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The arithmetic and the paths of the copy dialog, free of windows: the piece a tick copies, the
+// positions of the progress bars and the paths the clean-up pass deletes.
+
+#include <cstdint>
+#include <string>
+
+// A tick copies at most this many bytes of one entry.
+constexpr std::uint32_t kCopyPieceSize = 0x40000;
+
+// The piece of an entry of `size` bytes that follows the first `done` bytes: a full piece while
+// more than one remains (done + piece < size), else the rest, which finishes the entry. An empty
+// entry is one empty, finishing piece.
+struct CopyPiece {
+    std::uint32_t count = 0;
+    bool finishesEntry = false;
+};
+CopyPiece NextCopyPiece(std::uint32_t done, std::uint32_t size);
+
+// A progress bar position on the scale 0 to 100: (done / whole) * 100 in IEEE double precision,
+// quotient first, truncated toward zero; 0 when whole is 0. The order matters: 29 of 100 gives 28.
+int ProgressPosition(double done, double whole);
+
+// `directory` + "\" + `name`, without doubling a trailing backslash (a drive root such as "D:\").
+std::string JoinPath(const std::string& directory, const std::string& name);
+
+// The file the clean-up pass deletes for an entry: in "Multi" for a name whose ending (its last
+// four characters, or the whole name when shorter) is ".mfd", else in the install directory.
+// Endings compare byte for byte, as the destination rules do.
+std::string CleanupPath(const std::string& installDir, const std::string& name);
