@@ -105,8 +105,6 @@ PackReadResult readPackTable(ByteSource& source) {
         }
     }
 
-    const std::uint64_t fileSize = source.size();
-    std::uint64_t total = 0;
     std::uint64_t position = kPackHeaderSize + count * kNameRecordSize;
     for (std::size_t i = 0; i < count; ++i) {
         PackEntry& entry = table.entries[i];
@@ -123,10 +121,17 @@ PackReadResult readPackTable(ByteSource& source) {
         }
         entry.offset = loadLE32(entry.locationRecord.data());
         entry.size = loadLE32(entry.locationRecord.data() + 4);
-        if (PackReadResult bad = checkLocation(entry, i, fileSize, total); !bad.ok()) {
+        position += entry.name.size() + kLocationRecordSize;
+    }
+
+    // Data locations are checked once the whole table has been read, so that a file cut inside the
+    // table is reported as such rather than as data beyond its end.
+    const std::uint64_t fileSize = source.size();
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (PackReadResult bad = checkLocation(table.entries[i], i, fileSize, total); !bad.ok()) {
             return bad;
         }
-        position += entry.name.size() + kLocationRecordSize;
     }
     table.totalSize = static_cast<std::int32_t>(total);
     table.tableEnd = position;

@@ -39,13 +39,14 @@ struct PackReadResult {
 };
 
 // Reads the table the way the installer does: seek to 0, the 12-byte header, N name records, then for
-// each entry its name (L bytes from its name record) and its location record. Checks, reporting the
-// first fault met in that order:
-//   - the file ends inside the header, the name records or the entry table;
-//   - N is 0; a name length (from the name records, all checked before any name is read) is 0 or 84+;
-//   - each name as checkEntryName (pack_names.h) says;
-//   - each entry's offset, offset + size and the running total stay below 2^31, and offset + size is
-//     within the file.
+// each entry its name (L bytes from its name record) and its location record. Reports the first fault
+// met in this order:
+//   1. the file ends inside the header; N is 0; the file ends inside the name records;
+//   2. a name length (all are checked before any name is read) is 0 or 84 or more;
+//   3. entry by entry: the file ends inside the name, the name fails checkEntryName (pack_names.h), the
+//      file ends inside the location record;
+//   4. entry by entry, once the whole table is read: offset, offset + size or the running total reach
+//      2^31, or offset + size lies beyond the end of the file.
 // On success the source is positioned at entry 0's data offset. Exceptions from the source (I/O
 // errors) pass through unchanged.
 PackReadResult readPackTable(ByteSource& source);
