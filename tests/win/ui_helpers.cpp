@@ -1,0 +1,157 @@
+#include "ui_helpers.h"
+
+#include "window.h"
+
+#include <map>
+#include <thread>
+
+namespace uitest {
+namespace {
+struct Search {
+    const char* caption;
+    const char* windowClass;
+    bool systemDialogsOnly;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd))
+        return TRUE;
+    char text[256] = {};
+    char windowClass[64] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    if (search.systemDialogsOnly && CWnd::FromHandlePermanent(hwnd))
+        return TRUE;
+    if ((!search.caption || search.caption == std::string(text)) &&
+        (!search.windowClass || search.windowClass == std::string(windowClass))) {
+        search.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool IsStatic(HWND child) {
+    char windowClass[32] = {};
+    GetClassNameA(child, windowClass, sizeof windowClass);
+    return lstrcmpiA(windowClass, "Static") == 0;
+}
+
+bool ShowsIcon(HWND child) {
+    return (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+}
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
+    if (IsStatic(child) && !ShowsIcon(child)) {
+        const std::string text = WindowText(child);
+        if (!text.empty())
+            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(text);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindIconControl(HWND child, LPARAM lParam) {
+    if (!IsStatic(child) || !ShowsIcon(child))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = child;
+    return FALSE;
+}
+
+// Which standard icon a message box shows, found by comparing its icon with the system's.
+UINT MessageBoxIcon(HWND box) {
+    HWND iconControl = nullptr;
+    EnumChildWindows(box, FindIconControl, reinterpret_cast<LPARAM>(&iconControl));
+    if (!iconControl)
+        return 0;
+    const auto shown = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
+    const std::pair<LPCSTR, UINT> icons[] = {{IDI_HAND, MB_ICONHAND},
+                                             {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                             {IDI_QUESTION, MB_ICONQUESTION},
+                                             {IDI_ASTERISK, MB_ICONASTERISK}};
+    for (const auto& [resource, style] : icons)
+        if (LoadIconA(nullptr, resource) == shown)
+            return style;
+    return 0;
+}
+
+std::map<UINT_PTR, std::function<void()>>& PendingActions() {
+    static std::map<UINT_PTR, std::function<void()>> actions;
+    return actions;
+}
+
+void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    auto& actions = PendingActions();
+    const auto found = actions.find(id);
+    if (found == actions.end())
+        return;
+    const auto action = std::move(found->second);
+    actions.erase(found);
+    action();
+}
+
+HWND FindWindowMatching(const char* caption, const char* windowClass, bool systemDialogsOnly,
+                        std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        Search search{caption, windowClass, systemDialogsOnly, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+} // namespace
+
+HWND WaitForWindow(const char* caption, const char* windowClass, std::chrono::milliseconds timeout) {
+    return FindWindowMatching(caption, windowClass, false, timeout);
+}
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> StaticTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+LONG WindowStyle(HWND hwnd) {
+    return GetWindowLongA(hwnd, GWL_STYLE);
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::future<MessageBoxSeen> AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout) {
+    return std::async(std::launch::async, [answer, timeout] {
+        MessageBoxSeen seen;
+        HWND box = FindWindowMatching(nullptr, "#32770", true, timeout);
+        if (!box)
+            return seen;
+        // Let the box finish laying itself out before reading it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        seen.shown = true;
+        seen.caption = WindowText(box);
+        const auto texts = StaticTexts(box);
+        seen.text = texts.empty() ? std::string() : texts.front();
+        seen.icon = MessageBoxIcon(box);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        return seen;
+    });
+}
+
+void RunSoon(std::function<void()> action, UINT delay) {
+    const UINT_PTR id = SetTimer(nullptr, 0, delay, RunPendingAction);
+    PendingActions()[id] = std::move(action);
+}
+
+} // namespace uitest

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers for tests that drive real windows in the test process: find a window that another
+// part of the program opens, read its texts and answer it as a user would, from a second thread
+// while the program's own modal loop runs.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+// A visible top-level window of this process whose caption is `caption` (any when null) and
+// whose class is `windowClass` (any when null); nullptr when none appears within `timeout`.
+HWND WaitForWindow(const char* caption, const char* windowClass,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::string WindowText(HWND hwnd);
+// The texts of a dialog's static controls, in child order (a message box's text is one of them).
+std::vector<std::string> StaticTexts(HWND dialog);
+LONG WindowStyle(HWND hwnd);
+
+// Presses a dialog's button the way a click does (BM_CLICK on the button).
+void ClickButton(HWND dialog, int id);
+
+// What a message box showed, captured and answered on another thread.
+struct MessageBoxSeen {
+    bool shown = false;
+    std::string caption;
+    std::string text;
+    UINT icon = 0; // MB_ICONHAND, MB_ICONEXCLAMATION, ... as read from the box's icon control
+};
+
+// Starts watching for a message box (class #32770 with a static text); answers it with the
+// button `answer` and reports what it showed. The result is ready when the box has been
+// answered or `timeout` passed.
+std::future<MessageBoxSeen>
+AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Runs `action` on the calling thread's message queue after `delay`, from inside whatever
+// modal loop is running then (a thread timer).
+void RunSoon(std::function<void()> action, UINT delay = 10);
+
+} // namespace uitest

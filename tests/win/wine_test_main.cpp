@@ -1,0 +1,15 @@
+// Entry point of the Windows test programs: one application object, as the program has.
+#include "app.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class TestApp : public CWinApp {};
+} // namespace
+
+int main(int argc, char** argv) {
+    TestApp app;
+    app.Start(GetModuleHandleA(nullptr));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
