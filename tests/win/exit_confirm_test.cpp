@@ -41,6 +41,8 @@ TEST(ExitConfirmTemplate, IsTheSmallCaptionedQuestion) {
     EXPECT_EQ(dialog->style,
               static_cast<DWORD>(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT));
     EXPECT_EQ(dialog->caption, kCaption);
+    EXPECT_EQ(dialog->x, 21); // centred over the 204 x 120 install dialogs that ask it
+    EXPECT_EQ(dialog->y, 45);
     EXPECT_EQ(dialog->cx, 163);
     EXPECT_EQ(dialog->cy, 40);
     EXPECT_EQ(dialog->font, "System");
