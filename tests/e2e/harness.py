@@ -1,0 +1,147 @@
+"""Drives the real setup.exe under Wine as a user would: the X pointer and keyboard through
+xdotool, the screen through screenshots, the registry through `wine reg`, window state through
+the probe program."""
+
+import filecmp
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+from PIL import Image
+
+ROOT = Path(__file__).resolve().parents[2]
+RIG = ROOT / "tests" / "rig"
+ART = ROOT / "res" / "art"
+SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", ROOT / "build" / "bin" / "setup.exe"))
+PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", ROOT / "build" / "win" / "tests" / "e2e" / "probe.exe"))
+CAPTION = "HexbreakerDemo Installer"
+PRODUCT_KEY = r"HKLM\Software\Tarn\HexbreakerDemo"
+
+
+def wine_env():
+    """The environment of the project's Wine processes (prefix, drives, quiet debug output)."""
+    subprocess.run([RIG / "wine-prefix"], check=True)
+    script = f'. "{RIG / "wine-env"}"; env -0'
+    output = subprocess.run(["bash", "-c", script], check=True, capture_output=True).stdout
+    return dict(item.split("=", 1) for item in output.decode().split("\0") if "=" in item)
+
+
+ENV = wine_env()
+CD = Path(ENV["HX_CD"])
+
+
+def wine(*args, check=True, timeout=60):
+    return subprocess.run(["wine", *map(str, args)], env=ENV, capture_output=True, text=True,
+                          check=check, timeout=timeout)
+
+
+def reg(*args, check=True):
+    """`wine reg` on the 32-bit view, the one the setup program sees."""
+    return wine("reg", *args, "/reg:32", check=check)
+
+
+def set_installed(path=r"C:\HexbreakerDemo"):
+    reg("add", PRODUCT_KEY, "/v", "Path", "/d", path, "/f")
+
+
+def set_not_installed():
+    reg("delete", PRODUCT_KEY, "/f", check=False)
+
+
+def probe(*args):
+    result = wine(PROBE_EXE, *args, check=False)
+    return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
+
+
+def screenshot():
+    png = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True).stdout
+    with tempfile.NamedTemporaryFile(suffix=".png") as file:
+        file.write(png)
+        file.flush()
+        return Image.open(file.name).convert("RGB")
+
+
+def art(name):
+    return Image.open(ART / name).convert("RGB")
+
+
+def region(image, left, top, width, height):
+    return image.crop((left, top, left + width, top + height))
+
+
+def same_pixels(a, b):
+    return a.size == b.size and list(a.getdata()) == list(b.getdata())
+
+
+def wait_until(condition, timeout=10.0, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(interval)
+    return condition()
+
+
+class SetupRun:
+    """One start of setup.exe from the root of the CD drive D:."""
+
+    def __init__(self):
+        CD.mkdir(parents=True, exist_ok=True)
+        target = CD / "setup.exe"
+        # Never rewrite the file under a copy that runs from it.
+        if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
+            shutil.copy(SETUP_EXE, target)
+        self.process = subprocess.Popen(["wine", "setup.exe"], cwd=CD, env=ENV,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def window(self, timeout=15.0):
+        """The main window's X window id, once it is on screen."""
+        found = wait_until(lambda: xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$").split(),
+                           timeout)
+        return found[0] if found else None
+
+    def origin(self):
+        """The main window's top-left corner on screen."""
+        rect = probe("window", CAPTION)["rect"].split(",")
+        return int(rect[0]), int(rect[1])
+
+    def point_to(self, x, y):
+        """Moves the pointer to client point (x, y) of the main window."""
+        left, top = self.origin()
+        xdotool("mousemove", left + x, top + y)
+        time.sleep(0.3)
+
+    def click(self, x, y):
+        self.point_to(x, y)
+        xdotool("click", "1")
+
+    def exit_code(self, timeout=15.0):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait(10)
+        # Windows of a killed process disappear once the server has noticed.
+        wait_until(lambda: probe("window", CAPTION).get("found") == "0", 10)
+
+
+def start_setup():
+    run = SetupRun()
+    if run.window() is None:
+        run.kill()
+        raise AssertionError("the main window did not appear")
+    time.sleep(0.3)
+    return run

@@ -1,0 +1,78 @@
+// Reports what the window system knows of a top-level window, for end-to-end tests that drive
+// setup.exe from outside:
+//   probe window CAPTION          found, iconic, visible, enabled, rectangle, last active pop-up
+//   probe minimize CAPTION        minimises the window as its taskbar button would
+//   probe above UPPER LOWER       whether UPPER stands above LOWER in the z-order
+//   probe list                    every top-level window: handle, class, caption, state
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+int ReportWindow(const char* caption) {
+    HWND hwnd = FindWindowA(nullptr, caption);
+    if (!hwnd) {
+        std::printf("found=0\n");
+        return 1;
+    }
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    char popup[256] = {};
+    GetWindowTextA(GetLastActivePopup(hwnd), popup, sizeof popup);
+    std::printf("found=1\niconic=%d\nvisible=%d\nenabled=%d\nrect=%ld,%ld,%ld,%ld\npopup=%s\n",
+                IsIconic(hwnd) ? 1 : 0, IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0,
+                rect.left, rect.top, rect.right, rect.bottom, popup);
+    return 0;
+}
+
+int Minimize(const char* caption) {
+    HWND hwnd = FindWindowA(nullptr, caption);
+    if (!hwnd)
+        return 1;
+    ShowWindow(hwnd, SW_MINIMIZE);
+    return IsIconic(hwnd) ? 0 : 1;
+}
+
+int ReportAbove(const char* upper, const char* lower) {
+    HWND top = FindWindowA(nullptr, upper);
+    HWND bottom = FindWindowA(nullptr, lower);
+    if (!top || !bottom) {
+        std::printf("above=?\n");
+        return 1;
+    }
+    for (HWND next = GetWindow(top, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT))
+        if (next == bottom) {
+            std::printf("above=1\n");
+            return 0;
+        }
+    std::printf("above=0\n");
+    return 0;
+}
+BOOL CALLBACK ListWindow(HWND hwnd, LPARAM) {
+    char caption[256] = {};
+    char windowClass[64] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("%p pid=%lu class=%s visible=%d enabled=%d iconic=%d owner=%p caption=%s\n",
+                static_cast<void*>(hwnd), pid, windowClass, IsWindowVisible(hwnd) ? 1 : 0,
+                IsWindowEnabled(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0,
+                static_cast<void*>(GetWindow(hwnd, GW_OWNER)), caption);
+    return TRUE;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "window") == 0)
+        return ReportWindow(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "minimize") == 0)
+        return Minimize(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "above") == 0)
+        return ReportAbove(argv[2], argv[3]);
+    if (argc == 2 && std::strcmp(argv[1], "list") == 0)
+        return EnumWindows(ListWindow, 0) ? 0 : 1;
+    std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
+    return 2;
+}
