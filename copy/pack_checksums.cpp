@@ -69,7 +69,7 @@ PackCheckResult verifyPackChecksums(ByteSource& source, const PackTable& table,
                                                               hex32(actual) + ")");
     }
 
-    std::vector<std::uint8_t> buffer(kCheckChunk);
+    IoBuffer buffer(kCheckChunk);
     std::uint64_t checked = 0;
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const PackEntry& entry = table.entries[i];

@@ -301,3 +301,18 @@ TEST(PackWriter, MovesOnByItselfAndSkipsEmptyEntries) {
 
 } // namespace
 } // namespace hx
+
+namespace hx {
+namespace {
+
+TEST(IoBuffer, IsPageAlignedWhateverItsSize) {
+    for (const std::size_t size : {1u, 4096u, 131072u, 262145u}) {
+        IoBuffer buffer(size);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.data()) % 4096, 0u) << size;
+        EXPECT_EQ(buffer.size(), size);
+        buffer.data()[size - 1] = 1;
+    }
+}
+
+} // namespace
+} // namespace hx
