@@ -195,6 +195,19 @@ TEST_F(HxpackCommand, RemovesAHalfWrittenPackAndKeepsAnOldOne) {
     EXPECT_FALSE(fs::exists(path("x.pak.part")));
 }
 
+TEST_F(HxpackCommand, RefusesToReplaceAnythingButARegularFile) {
+    const std::string input = writeFile("ok.txt", "ok");
+    fs::create_directories(path("folder.pak"));
+    fs::create_symlink(writeFile("target.pak", "the old pack"), path("link.pak"));
+    for (const std::string& out : {path("folder.pak"), path("link.pak")}) {
+        const CommandResult refused = run({"create", out, input});
+        EXPECT_EQ(refused.exitCode, kExitFault);
+        EXPECT_EQ(refused.err, "hxpack: " + out + ": exists and is not a regular file\n");
+    }
+    EXPECT_TRUE(fs::is_symlink(path("link.pak")));
+    EXPECT_EQ(readFile(path("target.pak")), "the old pack");
+}
+
 TEST_F(HxpackCommand, ReplacesAnExistingPackOnSuccess) {
     writeFile("demo.pak", "the old pack");
     const std::string pack = createSamplePack();

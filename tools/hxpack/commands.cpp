@@ -150,6 +150,13 @@ int create(const CommandLine& line, std::ostream& err, bool showProgress) {
     }
     const std::string& outPath = line.operands.front();
     const InputPlan plan = planInputs({line.operands.begin() + 1, line.operands.end()});
+    // The pack replaces OUT by a rename, which would replace a link, a device or a pipe rather than
+    // write to it: only a regular file (or nothing) may stand there.
+    std::error_code error;
+    const fs::file_status outStatus = fs::symlink_status(outPath, error);
+    if (!error && fs::exists(outStatus) && !fs::is_regular_file(outStatus)) {
+        throw Fault(outPath, "exists and is not a regular file");
+    }
 
     // The pack is written under a temporary name and renamed when complete.
     const std::string partPath = outPath + ".part";
@@ -192,7 +199,6 @@ int create(const CommandLine& line, std::ostream& err, bool showProgress) {
         out.close();
         progress.finish();
     }
-    std::error_code error;
     fs::rename(partPath, outPath, error);
     if (error) {
         throw Fault(outPath, "cannot rename " + partPath + " to it: " + error.message());
