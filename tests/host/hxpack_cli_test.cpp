@@ -96,6 +96,16 @@ TEST_F(HxpackCommand, ExtractsNamesWithADirectoryPartIntoSubdirectories) {
     EXPECT_EQ(readFile(path("out/top.txt")), "t");
 }
 
+TEST_F(HxpackCommand, ReplacesLinksInTheDirectoryInsteadOfWritingThroughThem) {
+    const std::string pack = createSamplePack();
+    fs::create_directories(path("out"));
+    fs::create_symlink(writeFile("elsewhere.txt", "keep me"), path("out/readme.txt"));
+    EXPECT_EQ(run({"extract", pack, path("out")}).exitCode, kExitOk);
+    EXPECT_FALSE(fs::is_symlink(path("out/readme.txt")));
+    EXPECT_EQ(readFile(path("out/readme.txt")), "Hello.\r\n");
+    EXPECT_EQ(readFile(path("elsewhere.txt")), "keep me");
+}
+
 TEST_F(HxpackCommand, VerifiesTheChecksumsOfItsOwnPacks) {
     const std::string pack = createSamplePack();
     const CommandResult sound = run({"verify", pack});

@@ -244,6 +244,14 @@ void createDirectories(const fs::path& directory) {
     }
 }
 
+// A link already standing where an entry goes is replaced, not written through.
+void replaceLink(const fs::path& target) {
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(target, error)) && !fs::remove(target, error)) {
+        throw Fault(target.string(), "cannot replace the link: " + error.message());
+    }
+}
+
 int extract(const CommandLine& line, std::ostream& err, bool showProgress) {
     expectOperands(line, 2, 2);
     const std::string& pakPath = line.operands[0];
@@ -258,6 +266,7 @@ int extract(const CommandLine& line, std::ostream& err, bool showProgress) {
     for (const PackEntry& entry : pack->table.entries) {
         const fs::path target = entryPath(directory, entry.name);
         createDirectories(target.parent_path());
+        replaceLink(target);
         RemovalGuard removal;
         OutputFile out(target.string());
         removal.arm(target.string());
