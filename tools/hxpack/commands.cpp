@@ -144,19 +144,51 @@ InputPlan planInputs(const std::vector<std::string>& paths) {
     return plan;
 }
 
+// The pack replaces OUT by a rename, which would replace a link, a device or a pipe rather than write to
+// it: only a regular file (or nothing) may stand there.
+void refuseSpecialOutput(const std::string& outPath) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(outPath, error);
+    if (!error && fs::exists(status) && !fs::is_regular_file(status)) {
+        throw Fault(outPath, "exists and is not a regular file");
+    }
+}
+
+// Streams each input's bytes into the writer, in its data order.
+void packInputs(PackWriter& writer, const InputPlan& plan, IoBuffer& buffer, ProgressLine& progress) {
+    std::uint64_t done = 0;
+    for (const std::size_t index : writer.dataOrder()) {
+        InputFile in(plan.paths[index]);
+        const std::uint64_t size = plan.items[index].size;
+        std::uint64_t left = size;
+        while (left > 0) {
+            // Writes that start on a page boundary of the pack are much cheaper: after the first piece,
+            // the pieces end on multiples of the buffer size.
+            const std::uint64_t position = writer.offsetOf(index) + (size - left);
+            const std::uint64_t room = buffer.size() - position % buffer.size();
+            const std::size_t got =
+                in.read(buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, room)));
+            if (got == 0) {
+                break;
+            }
+            writer.append(buffer.data(), got);
+            left -= got;
+            done += got;
+            progress.update(done);
+        }
+        if (left != 0 || in.read(buffer.data(), 1) != 0) {
+            throw Fault(plan.paths[index], "the file changed size while it was packed");
+        }
+    }
+}
+
 int create(const CommandLine& line, std::ostream& err, bool showProgress) {
     if (line.operands.size() < 2) {
         throw UsageError("create: needs OUT.pak and at least one FILE");
     }
     const std::string& outPath = line.operands.front();
     const InputPlan plan = planInputs({line.operands.begin() + 1, line.operands.end()});
-    // The pack replaces OUT by a rename, which would replace a link, a device or a pipe rather than
-    // write to it: only a regular file (or nothing) may stand there.
-    std::error_code error;
-    const fs::file_status outStatus = fs::symlink_status(outPath, error);
-    if (!error && fs::exists(outStatus) && !fs::is_regular_file(outStatus)) {
-        throw Fault(outPath, "exists and is not a regular file");
-    }
+    refuseSpecialOutput(outPath);
 
     // The pack is written under a temporary name and renamed when complete.
     const std::string partPath = outPath + ".part";
@@ -167,38 +199,17 @@ int create(const CommandLine& line, std::ostream& err, bool showProgress) {
         std::optional<PackWriter> writer;
         try {
             writer.emplace(out, plan.items);
-        } catch (const PackWriteError& error) {
-            throw Fault(outPath, error.what());
+        } catch (const PackWriteError& refusal) {
+            throw Fault(outPath, refusal.what());
         }
         ProgressLine progress(showProgress, err, "hxpack: creating " + outPath + ":", plan.totalBytes);
         IoBuffer buffer(kChunk);
-        std::uint64_t done = 0;
-        for (const std::size_t index : writer->dataOrder()) {
-            InputFile in(plan.paths[index]);
-            std::uint64_t left = plan.items[index].size;
-            while (left > 0) {
-                // Writes that start on a page boundary of the pack are much cheaper: after the first
-                // piece the pieces end on multiples of the buffer size.
-                const std::uint64_t position = writer->offsetOf(index) + (plan.items[index].size - left);
-                const std::uint64_t room = buffer.size() - position % buffer.size();
-                const std::size_t got =
-                    in.read(buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, room)));
-                if (got == 0) {
-                    break;
-                }
-                writer->append(buffer.data(), got);
-                left -= got;
-                done += got;
-                progress.update(done);
-            }
-            if (left != 0 || in.read(buffer.data(), 1) != 0) {
-                throw Fault(plan.paths[index], "the file changed size while it was packed");
-            }
-        }
+        packInputs(*writer, plan, buffer, progress);
         writer->finish();
         out.close();
         progress.finish();
     }
+    std::error_code error;
     fs::rename(partPath, outPath, error);
     if (error) {
         throw Fault(outPath, "cannot rename " + partPath + " to it: " + error.message());
