@@ -179,16 +179,19 @@ CCopyProgressDlg::TickFailure CCopyProgressDlg::CopyNextPiece() {
     }
 
     const CopyPiece piece = NextCopyPiece(m_dwFileDone, entry.size);
-    const std::unique_ptr<BYTE[]> buffer(new BYTE[kCopyPieceSize]);
+    // One buffer for the dialog's life: a fresh one each tick costs its page faults every time.
+    if (!m_transferBuffer)
+        m_transferBuffer.reset(new BYTE[kCopyPieceSize]);
+    BYTE* const buffer = m_transferBuffer.get();
     try {
         // A pack shorter than its table claims fails like an unreadable one.
-        if (m_filePack.Read(buffer.get(), piece.count) != piece.count)
+        if (m_filePack.Read(buffer, piece.count) != piece.count)
             return TickFailure::Read;
     } catch (const CFileException&) {
         return TickFailure::Read;
     }
     try {
-        m_fileDest.Write(buffer.get(), piece.count);
+        m_fileDest.Write(buffer, piece.count);
         if (piece.finishesEntry)
             m_fileDest.Close();
     } catch (const CFileException&) {

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,8 @@ protected:
 
 private:
     enum class TickFailure { None, Read, Write };
+
+    std::unique_ptr<BYTE[]> m_transferBuffer; // the piece in transit, made at the first piece
 
     int EntryCount() const { return static_cast<int>(m_arrNames.size()); }
     void PrepareBars() const;
