@@ -125,7 +125,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         dialog = reinterpret_cast<CDialog*>(lParam);
         dialog->Attach(hwnd);
     } else {
-        dialog = static_cast<CDialog*>(FromHandlePermanent(hwnd));
+        dialog = dynamic_cast<CDialog*>(FromHandlePermanent(hwnd));
     }
     if (!dialog)
         return FALSE;
