@@ -82,7 +82,8 @@ std::vector<hx::PackItem> BenchPackItems(std::uint64_t megabytes) {
     items.push_back({"hexbreaker.exe", (megabytes - levels) * kMiB});
     for (std::uint64_t i = 1; i <= levels; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, i % 5 == 0 ? "map%03u.mfd" : "level%03u.dat", static_cast<unsigned>(i));
+        std::snprintf(name, sizeof name, i % 5 == 0 ? "map%03u.mfd" : "level%03u.dat",
+                      static_cast<unsigned>(i));
         items.push_back({name, kMiB});
     }
     return items;
@@ -134,7 +135,8 @@ std::vector<std::pair<UINT_PTR, std::function<void()>>>& PendingActions() {
 void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR fired, DWORD) {
     KillTimer(nullptr, fired);
     auto& pending = PendingActions();
-    const auto found = std::find_if(pending.begin(), pending.end(), [&](const auto& p) { return p.first == fired; });
+    const auto found =
+        std::find_if(pending.begin(), pending.end(), [&](const auto& p) { return p.first == fired; });
     if (found == pending.end())
         return;
     const auto action = std::move(found->second);
@@ -260,7 +262,8 @@ double Percentile(std::vector<double> values, double fraction) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, static_cast<size_t>(fraction * static_cast<double>(values.size())));
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(fraction * static_cast<double>(values.size())));
     return values[index];
 }
 
@@ -325,7 +328,8 @@ int Run(const std::string& source, const std::string& install, const std::string
     app.m_pMainWnd = nullptr;
 
     if (results.copyResult != IDOK) {
-        std::printf("copy-throughput: the copy dialog ended with %d, not IDOK\n", static_cast<int>(results.copyResult));
+        std::printf("copy-throughput: the copy dialog ended with %d, not IDOK\n",
+                    static_cast<int>(results.copyResult));
         return 1;
     }
     const double bytes = static_cast<double>(FileSize(source + "\\hxdemo.pak"));
@@ -334,8 +338,10 @@ int Run(const std::string& source, const std::string& install, const std::string
     const double ratio = rate / ceiling;
     const double period = 1.0 / results.freeTicksPerSecond;
     const double p99 = Percentile(results.answers, 0.99);
-    const double extra = static_cast<double>(results.after.peakWorkingSet) - static_cast<double>(results.idle.peakWorkingSet);
-    const double extraPrivate = static_cast<double>(results.after.peakPagefile) - static_cast<double>(results.idle.peakPagefile);
+    const double extra =
+        static_cast<double>(results.after.peakWorkingSet) - static_cast<double>(results.idle.peakWorkingSet);
+    const double extraPrivate =
+        static_cast<double>(results.after.peakPagefile) - static_cast<double>(results.idle.peakPagefile);
     auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
 
     std::printf("copy      %.0f bytes (pack file) in %.2f s, %ld ticks (%ld working): %.2f MB/s\n", bytes,
