@@ -170,21 +170,6 @@ struct BoxSeen {
     UINT icon = 0;
 };
 
-UINT MessageBoxIcon(HWND box) {
-    // The icon control is 0x14 on Windows and 0x440 in Wine's message box.
-    auto shown = reinterpret_cast<HICON>(SendDlgItemMessageA(box, 0x0014, STM_GETICON, 0, 0));
-    if (!shown)
-        shown = reinterpret_cast<HICON>(SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
-    const std::pair<LPCSTR, UINT> icons[] = {{IDI_HAND, MB_ICONHAND},
-                                             {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
-                                             {IDI_QUESTION, MB_ICONQUESTION},
-                                             {IDI_ASTERISK, MB_ICONASTERISK}};
-    for (const auto& [resource, style] : icons)
-        if (shown && LoadIconA(nullptr, resource) == shown)
-            return style;
-    return 0;
-}
-
 struct Script {
     std::vector<ConfirmAnswer> answers;                     // one per exit confirmation, in order
     std::function<void(ObservedCopyDlg&)> afterTick;        // runs after every tick
@@ -257,8 +242,8 @@ private:
 
     void MessageBox(HWND box) {
         const auto texts = uitest::StaticTexts(box);
-        boxes.push_back(
-            {uitest::WindowText(box), texts.empty() ? std::string() : texts.front(), MessageBoxIcon(box)});
+        boxes.push_back({uitest::WindowText(box), texts.empty() ? std::string() : texts.front(),
+                         uitest::MessageBoxIcon(box)});
         m_answered.insert(box);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }

@@ -60,23 +60,6 @@ BOOL CALLBACK FindIconControl(HWND child, LPARAM lParam) {
     return FALSE;
 }
 
-// Which standard icon a message box shows, found by comparing its icon with the system's.
-UINT MessageBoxIcon(HWND box) {
-    HWND iconControl = nullptr;
-    EnumChildWindows(box, FindIconControl, reinterpret_cast<LPARAM>(&iconControl));
-    if (!iconControl)
-        return 0;
-    const auto shown = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
-    const std::pair<LPCSTR, UINT> icons[] = {{IDI_HAND, MB_ICONHAND},
-                                             {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
-                                             {IDI_QUESTION, MB_ICONQUESTION},
-                                             {IDI_ASTERISK, MB_ICONASTERISK}};
-    for (const auto& [resource, style] : icons)
-        if (LoadIconA(nullptr, resource) == shown)
-            return style;
-    return 0;
-}
-
 std::map<UINT_PTR, std::function<void()>>& PendingActions() {
     static std::map<UINT_PTR, std::function<void()>> actions;
     return actions;
@@ -121,6 +104,22 @@ std::vector<std::string> StaticTexts(HWND dialog) {
     std::vector<std::string> texts;
     EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
     return texts;
+}
+
+UINT MessageBoxIcon(HWND box) {
+    HWND iconControl = nullptr;
+    EnumChildWindows(box, FindIconControl, reinterpret_cast<LPARAM>(&iconControl));
+    if (!iconControl)
+        return 0;
+    const auto shown = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
+    const std::pair<LPCSTR, UINT> icons[] = {{IDI_HAND, MB_ICONHAND},
+                                             {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                             {IDI_QUESTION, MB_ICONQUESTION},
+                                             {IDI_ASTERISK, MB_ICONASTERISK}};
+    for (const auto& [resource, style] : icons)
+        if (LoadIconA(nullptr, resource) == shown)
+            return style;
+    return 0;
 }
 
 LONG WindowStyle(HWND hwnd) {

@@ -22,6 +22,9 @@ std::string WindowText(HWND hwnd);
 // The texts of a dialog's static controls, in child order (a message box's text is one of them).
 std::vector<std::string> StaticTexts(HWND dialog);
 LONG WindowStyle(HWND hwnd);
+// Which standard icon a message box shows (MB_ICONHAND, ...), found by comparing the icon of its
+// icon control with the system's; 0 when it shows none.
+UINT MessageBoxIcon(HWND box);
 
 // Presses a dialog's button the way a click does (BM_CLICK on the button).
 void ClickButton(HWND dialog, int id);
