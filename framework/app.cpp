@@ -31,8 +31,21 @@ void CWinApp::Start(HINSTANCE instance) {
 
 int CWinApp::Run(HINSTANCE instance) {
     Start(instance);
-    InitInstance();
+    if (InitInstance())
+        RunMessageLoop();
     return ExitInstance();
+}
+
+void CWinApp::RunMessageLoop() {
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+        NoteMessageRetrieved(msg);
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (got == 0)
+        NoteMessageRetrieved(msg); // the quit message: its code is the exit status
 }
 
 void CWinApp::NoteMessageRetrieved(const MSG& msg) {

@@ -16,7 +16,8 @@ public:
 
     // Prepares the framework for this module: instance handle, application name, common controls.
     void Start(HINSTANCE instance);
-    // What WinMain runs: Start, InitInstance, then the exit status from ExitInstance.
+    // What WinMain runs: Start, InitInstance, the application's message loop only when
+    // InitInstance asks for it (returns TRUE), then the exit status from ExitInstance.
     int Run(HINSTANCE instance);
 
     virtual BOOL InitInstance() { return FALSE; }
@@ -36,6 +37,8 @@ public:
     int m_nExitCode = 0;
 
 private:
+    void RunMessageLoop();
+
     std::string m_strAppName;
 };
 

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 wine wine64 wine32:i386
-  xvfb xauth xdotool imagemagick x11-utils
+  fonts-wine xvfb xauth xdotool imagemagick x11-utils
   python3 python3-pil fonts-dejavu-core
 )
 
@@ -22,4 +22,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
