@@ -305,9 +305,8 @@ CopyOutcome RunCopyDialog(const Folders& folders, const Script& script = {}) {
     });
     const INT_PTR mainResult = mainWindow.DoModal();
     AfxGetApp()->m_pMainWnd = nullptr;
-    MSG quit{};
-    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        outcome.quitCode = quit.wParam;
+    if (const auto quitCode = uitest::TakeQuitMessage())
+        outcome.quitCode = static_cast<WPARAM>(*quitCode);
     outcome.exitCode = AfxGetApp()->m_nExitCode;
     // The quit message ends the main window's loop as well, and only then.
     EXPECT_EQ(mainResult == -1, outcome.result == -1);

@@ -18,15 +18,6 @@ public:
     explicit PlainDialog(CWnd* parent = nullptr) : CDialog(IDD_SETUP_MAIN, parent) {}
 };
 
-// Takes the quit message a loop posted again for the loops outside it; -1 when none is there.
-int TakeQuitMessage() {
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message == WM_QUIT)
-            return static_cast<int>(msg.wParam);
-    return -1;
-}
-
 TEST(AppName, IsTheProgramFileBaseName) {
     const struct {
         const char* path;
@@ -77,7 +68,7 @@ TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
     EXPECT_EQ(outer.DoModal(), -1);
     EXPECT_EQ(innerResult, -1);
     EXPECT_EQ(AfxGetApp()->m_nExitCode, 7);
-    EXPECT_EQ(TakeQuitMessage(), 7) << "the quit goes on to the loops outside";
+    EXPECT_EQ(uitest::TakeQuitMessage(), 7) << "the quit goes on to the loops outside";
     AfxGetApp()->m_nExitCode = 0;
 }
 

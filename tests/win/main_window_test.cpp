@@ -152,9 +152,7 @@ INT_PTR RunMainWindow(CSetupMainDlg& window, std::function<void()> whileRunning)
     uitest::RunSoon(std::move(whileRunning), 50);
     const INT_PTR result = window.DoModal();
     AfxGetApp()->m_pMainWnd = nullptr;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    uitest::TakeQuitMessage();
     return result;
 }
 

@@ -148,6 +148,15 @@ std::future<MessageBoxSeen> AnswerNextMessageBox(int answer, std::chrono::millis
     });
 }
 
+std::optional<int> TakeQuitMessage() {
+    std::optional<int> code;
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT)
+            code = static_cast<int>(msg.wParam);
+    return code;
+}
+
 void RunSoon(std::function<void()> action, UINT delay) {
     const UINT_PTR id = SetTimer(nullptr, 0, delay, RunPendingAction);
     PendingActions()[id] = std::move(action);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct MessageBoxSeen {
 // answered or `timeout` passed.
 std::future<MessageBoxSeen>
 AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Empties the calling thread's message queue and returns the code of the quit message a modal
+// loop left there for the loops outside it, or nullopt when there was none.
+std::optional<int> TakeQuitMessage();
 
 // Runs `action` on the calling thread's message queue after `delay`, from inside whatever
 // modal loop is running then (a thread timer).
