@@ -37,12 +37,6 @@ int ProgressPosition(double done, double whole) {
     return static_cast<int>(percent);
 }
 
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    if (!directory.empty() && directory.back() == '\\')
-        return directory + name;
-    return directory + "\\" + name;
-}
-
 std::string CleanupPath(const std::string& installDir, const std::string& name) {
     const std::string ending = name.size() <= kEndingLength ? name : name.substr(name.size() - kEndingLength);
     if (ending == ".mfd")

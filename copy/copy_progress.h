@@ -21,9 +21,6 @@ CopyPiece NextCopyPiece(std::uint32_t done, std::uint32_t size);
 // quotient first, truncated toward zero; 0 when whole is 0. The order matters: 29 of 100 gives 28.
 int ProgressPosition(double done, double whole);
 
-// `directory` + "\" + `name`, without doubling a trailing backslash (a drive root such as "D:\").
-std::string JoinPath(const std::string& directory, const std::string& name);
-
 // The file the clean-up pass deletes for an entry: in "Multi" for a name whose ending (its last
 // four characters, or the whole name when shorter) is ".mfd", else in the install directory.
 // Endings compare byte for byte, as the destination rules do.

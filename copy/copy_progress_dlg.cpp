@@ -5,7 +5,9 @@
 #include "destination_rules.h"
 #include "exit_confirm_dlg.h"
 #include "main_dlg.h"
+#include "paths.h"
 #include "pack_reader.h"
+#include "product.h"
 
 #include <algorithm>
 #include <memory>
@@ -13,7 +15,6 @@
 namespace {
 constexpr UINT_PTR kCopyTimer = 1;
 constexpr UINT kCopyTimerPeriod = 1; // ms; the system stretches it to its own minimum
-constexpr int kQuitExitCode = 18;
 constexpr const char* kPackFileName = "hxdemo.pak";
 constexpr const char* kErrorCaption = "Error!";
 constexpr const char* kCopyFailedText = "Error occurred while copying files.";
