@@ -1,10 +1,10 @@
 #include "main_dlg.h"
 
 #include "app.h"
+#include "product.h"
 #include "registry_records.h"
 
 namespace {
-constexpr int kQuitExitCode = 18;
 constexpr DWORD kCurrentDirectoryBuffer = 255;
 
 // Copies an overlay bitmap from the resources into the composition. The overlay is loaded for
@@ -28,7 +28,7 @@ BOOL CSetupMainDlg::OnInitDialog() {
     PlaceCentred();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SetWindowText("HexbreakerDemo Installer");
+    SetWindowText(kMainWindowCaption);
     m_nHotSpot = HOT_NONE;
 
     char currentDir[kCurrentDirectoryBuffer] = {};
@@ -120,9 +120,3 @@ bool CSetupMainDlg::OnLButtonDown(UINT /*flags*/, POINT /*point*/) {
 void CSetupMainDlg::OnExit() {
     PostQuitMessage(kQuitExitCode);
 }
-
-// The remaining operations arrive with the install, removal, launch and DirectX work.
-void CSetupMainDlg::OnPlayGame() {}
-void CSetupMainDlg::OnInstall() {}
-void CSetupMainDlg::OnDirectX() {}
-void CSetupMainDlg::OnUninstall() {}

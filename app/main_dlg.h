@@ -31,6 +31,9 @@ public:
     void OnDirectX();
     void OnUninstall();
 
+    // Deletes the folder `name` (relative to the current directory) with everything in it.
+    void DeleteTree(const char* name);
+
 protected:
     BOOL OnInitDialog() override;
     bool OnPaint() override;

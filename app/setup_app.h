@@ -2,11 +2,10 @@
 // The application object: one running copy at a time, the main window run modally.
 
 #include "app.h"
+#include "product.h"
 
 // Name of the mutex that marks a running copy.
 constexpr const char* kSingleInstanceMutex = "PreventSecondInstance";
-// The caption by which a second copy finds the first one's main window.
-constexpr const char* kMainWindowCaption = "HexbreakerDemo Installer";
 
 class CSetupApp : public CWinApp {
 public:

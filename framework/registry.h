@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 
 class RegKey {
 public:
@@ -13,20 +12,25 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
+    // Opens the key; on failure the key held before stays held.
     LONG Open(HKEY root, const char* path, REGSAM access) {
-        Close();
-        return RegOpenKeyExA(root, path, 0, access, &m_hKey);
+        HKEY opened = nullptr;
+        const LONG status = RegOpenKeyExA(root, path, 0, access, &opened);
+        if (status == ERROR_SUCCESS)
+            Reset(opened);
+        return status;
     }
-    // Creates the key, with any missing parents, or opens it when it exists.
+    // Creates the key, with any missing parents, or opens it when it exists; on failure the key
+    // held before stays held.
     LONG Create(HKEY root, const char* path, REGSAM access) {
-        Close();
-        return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &m_hKey,
-                               nullptr);
+        HKEY created = nullptr;
+        const LONG status = RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                            &created, nullptr);
+        if (status == ERROR_SUCCESS)
+            Reset(created);
+        return status;
     }
-    void Close() {
-        if (m_hKey)
-            RegCloseKey(std::exchange(m_hKey, nullptr));
-    }
+    void Close() { Reset(nullptr); }
 
     // The text of a value, read whole up to `capacity` bytes (its NUL included); empty when the
     // value is missing or longer.
@@ -35,4 +39,11 @@ public:
     LONG SetText(const char* name, const std::string& text) const;
 
     HKEY m_hKey = nullptr;
+
+private:
+    void Reset(HKEY key) {
+        if (m_hKey)
+            RegCloseKey(m_hKey);
+        m_hKey = key;
+    }
 };

