@@ -33,7 +33,7 @@ public:
     void Close() { Reset(nullptr); }
 
     // The text of a value, read whole up to `capacity` bytes (its NUL included); empty when the
-    // value is missing or longer.
+    // value is missing, longer, or not text.
     std::string QueryText(const char* name, DWORD capacity = MAX_PATH) const;
     // Stores a REG_SZ value; the stored size counts the terminating NUL.
     LONG SetText(const char* name, const std::string& text) const;
