@@ -167,6 +167,7 @@ class MakeIsoTest(unittest.TestCase):
         cases = [
             ("no setup.exe", lambda: (self.cd / "setup.exe").unlink()),
             ("a link", lambda: (self.cd / "link.exe").symlink_to(self.cd / "setup.exe")),
+            ("a name too long for Joliet", lambda: (self.cd / ("x" * 61 + ".wav")).write_bytes(b"")),
         ]
         for what, spoil in cases:
             with self.subTest(case=what):
