@@ -3,7 +3,7 @@
 #   build/host  hxpack and the plain C++ tests (Linux)
 # `make demo` and `make test` install what is missing first.
 
-.PHONY: all deps build build-win build-host test test-host test-win demo fuzz fuzz-long bench format clean
+.PHONY: all deps build build-win build-host test test-host test-win demo cd fuzz fuzz-long bench format clean
 
 all: build
 
@@ -28,6 +28,10 @@ test: build
 
 demo: build
 	demo/run-demo
+
+# The demo CD as a disc image, made from build/cd as it stands.
+cd: build
+	demo/make-iso build/cd build/hexbreakerdemo.iso
 
 fuzz: build
 	$(MAKE) -C build/host fuzz_pack_table

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 wine wine64 wine32:i386
-  fonts-wine xvfb xauth xdotool imagemagick x11-utils
+  fonts-wine xvfb xauth xdotool imagemagick x11-utils xorriso
   python3 python3-pil fonts-dejavu-core
 )
 
