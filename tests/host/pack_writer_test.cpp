@@ -175,19 +175,5 @@ TEST(PackWriter, RefusesWhatThePackCannotHoldWithAOneLineReason) {
     }
 }
 
-TEST(PackWriter, MovesOnByItselfAndSkipsEmptyEntries) {
-    MemorySink sink;
-    PackWriter writer(sink, {{"empty0", 0}, {"a", 2}, {"empty2", 0}, {"b", 1}});
-    EXPECT_EQ(writer.currentEntry(), 1u);
-    writer.append("a", 1);
-    EXPECT_EQ(writer.currentEntry(), 1u);
-    writer.append("a", 1);
-    EXPECT_EQ(writer.currentEntry(), 3u);
-    writer.append("b", 1);
-    EXPECT_EQ(writer.currentEntry(), PackWriter::npos);
-    writer.finish();
-    EXPECT_EQ(sink.bytes().size(), writer.packSize());
-}
-
 } // namespace
 } // namespace hx

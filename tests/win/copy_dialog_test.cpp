@@ -400,8 +400,6 @@ TEST_F(CopyDialogTest, EntriesGoWhereTheirNamesSayAndSomeAreSkippedSilently) {
         std::optional<std::string> path; // where it lands; none when skipped
     } entries[] = {
         {"readme.txt", "read me", JoinPath(m_folders.install, "readme.txt")},
-        {"map1.mfd", "map", JoinPath(m_folders.Multi(), "map1.mfd")},
-        {"hum6.bmp", "face", JoinPath(m_folders.Profiles(), "hum6.bmp")},
         {"hxduninst.exe", "uninstaller", JoinPath(m_folders.windows, "hxduninst.exe")},
         {"hxaudio.dll", patternBytes(5000, 4), std::nullopt}, // exists: kept
         {"hxvideo.drv", "driver", JoinPath(m_folders.System(), "hxvideo.drv")},

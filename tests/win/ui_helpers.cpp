@@ -122,10 +122,6 @@ UINT MessageBoxIcon(HWND box) {
     return 0;
 }
 
-LONG WindowStyle(HWND hwnd) {
-    return GetWindowLongA(hwnd, GWL_STYLE);
-}
-
 void ClickButton(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
