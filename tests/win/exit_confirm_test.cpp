@@ -1,9 +1,7 @@
-// The exit confirmation: the focus it opens with, its owner, and the result of each way of
-// answering it.
+// The exit confirmation: the focus it opens with and the result of each way of answering it.
 #include "app.h"
 #include "dialog_checks.h"
 #include "exit_confirm_dlg.h"
-#include "main_dlg.h"
 #include "ui_helpers.h"
 
 #include <gtest/gtest.h>
@@ -60,32 +58,6 @@ TEST(ExitConfirmDialog, OnlyExitLeaves) {
         EXPECT_EQ(focusedId, IDCANCEL);
         EXPECT_EQ(question, "Are you sure to exit installation?");
     }
-}
-
-TEST(ExitConfirmDialog, WithoutParentTheMainWindowOwnsIt) {
-    CSetupMainDlg mainWindow;
-    AfxGetApp()->m_pMainWnd = &mainWindow;
-    HWND mainHwnd = nullptr;
-    HWND owner = nullptr;
-    BOOL ownerEnabled = TRUE;
-    INT_PTR result = 0;
-    uitest::RunSoon([&] {
-        mainHwnd = mainWindow.m_hWnd;
-        AnswerWhenShown(ConfirmAnswer::Resume, [&](HWND confirmation) {
-            owner = GetWindow(confirmation, GW_OWNER);
-            ownerEnabled = IsWindowEnabled(owner);
-        });
-        CExitConfirmDlg confirmation;
-        result = confirmation.DoModal();
-        mainWindow.EndDialog(IDCANCEL);
-    });
-    mainWindow.DoModal();
-    AfxGetApp()->m_pMainWnd = nullptr;
-
-    EXPECT_EQ(result, IDCANCEL);
-    ASSERT_NE(mainHwnd, nullptr);
-    EXPECT_EQ(owner, mainHwnd);
-    EXPECT_FALSE(ownerEnabled); // modal: the owner waits
 }
 
 } // namespace
