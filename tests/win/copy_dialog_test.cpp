@@ -415,8 +415,9 @@ TEST_F(CopyDialogTest, EntriesGoWhereTheirNamesSayAndSomeAreSkippedSilently) {
 
     ExpectCleanEnd(outcome, IDOK);
     for (const auto& entry : entries) {
-        if (entry.path)
+        if (entry.path) {
             EXPECT_EQ(ReadWholeFile(*entry.path), entry.data) << entry.name;
+        }
     }
     EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.System(), "hxaudio.dll")), keptDll);
     EXPECT_FALSE(IsDirectory(JoinPath(m_folders.install, "nosuch")));
