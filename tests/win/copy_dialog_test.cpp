@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <functional>
@@ -25,6 +26,7 @@
 #include <vector>
 
 namespace {
+namespace fs = std::filesystem;
 using hx::fixture::FixtureEntry;
 using hx::fixture::patternBytes;
 using uitest::ConfirmAnswer;
@@ -35,11 +37,6 @@ constexpr const char* kWriteFailed =
     "Error occurred while copying files. Please check free space of your hard disk.";
 
 // ---- Files ----
-
-bool IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -55,39 +52,16 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 // The names in a folder, sorted.
 std::vector<std::string> FolderContents(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void RemoveTree(const std::string& path) {
-    for (const std::string& name : FolderContents(path)) {
-        const std::string child = JoinPath(path, name);
-        if (IsDirectory(child))
-            RemoveTree(child);
-        else
-            DeleteFileA(child.c_str());
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-// Cuts a file to `size` bytes while another handle has it open.
-void TruncateFile(const std::string& path, LONG size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    SetFilePointer(file, size, nullptr, FILE_BEGIN);
-    EXPECT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
+    std::error_code error;
+    fs::remove_all(path, error);
 }
 
 // ---- The dialog under observation ----
@@ -387,8 +361,8 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     }
     for (const FixtureEntry& entry : entries)
         EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.install, entry.name)), entry.data) << entry.name;
-    EXPECT_TRUE(IsDirectory(m_folders.Multi()));
-    EXPECT_TRUE(IsDirectory(m_folders.Profiles()));
+    EXPECT_TRUE(fs::is_directory(m_folders.Multi()));
+    EXPECT_TRUE(fs::is_directory(m_folders.Profiles()));
 }
 
 TEST_F(CopyDialogTest, EntriesGoWhereTheirNamesSayAndSomeAreSkippedSilently) {
@@ -420,7 +394,7 @@ TEST_F(CopyDialogTest, EntriesGoWhereTheirNamesSayAndSomeAreSkippedSilently) {
         }
     }
     EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.System(), "hxaudio.dll")), keptDll);
-    EXPECT_FALSE(IsDirectory(JoinPath(m_folders.install, "nosuch")));
+    EXPECT_FALSE(fs::is_directory(JoinPath(m_folders.install, "nosuch")));
     // One tick each; a skipped entry's bytes still count toward the total.
     const auto working = WorkingTicks(outcome.ticks);
     ASSERT_EQ(working.size(), std::size(entries));
@@ -565,7 +539,7 @@ TEST_F(CopyDialogTest, APackCutShortWhileCopyingFailsAtOnceAndCleansUp) {
     script.afterTick = [&](ObservedCopyDlg& dialog) {
         if (!cut && dialog.Current() == 2 && dialog.FileDone() == kPiece) {
             cut = true;
-            TruncateFile(PackPath(), static_cast<LONG>(dialog.Locations()[2].offset + kPiece + 10));
+            fs::resize_file(PackPath(), dialog.Locations()[2].offset + kPiece + 10);
         }
     };
 
