@@ -21,13 +21,6 @@ public:
     explicit PlainDialog(CWnd* parent = nullptr) : CDialog(IDD_SETUP_MAIN, parent) {}
 };
 
-TEST(ModalLoop, EndDialogReturnsItsResultAndDestroysTheWindow) {
-    PlainDialog dialog;
-    uitest::RunSoon([&] { dialog.EndDialog(5); });
-    EXPECT_EQ(dialog.DoModal(), 5);
-    EXPECT_EQ(dialog.m_hWnd, nullptr);
-}
-
 TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
     PlainDialog outer;
     INT_PTR innerResult = 0;
