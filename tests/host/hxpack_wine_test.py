@@ -14,9 +14,9 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 NATIVE, WINDOWS = (Path(p).resolve() for p in sys.argv[1:3])
 
-spec = importlib.util.spec_from_file_location("seeds", ROOT / "tests" / "fuzz" / "make-seeds.py")
-seeds = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(seeds)
+seeds_source = importlib.util.spec_from_file_location("seeds", ROOT / "tests" / "fuzz" / "make-seeds.py")
+seeds = importlib.util.module_from_spec(seeds_source)
+seeds_source.loader.exec_module(seeds)
 
 INPUTS = {"readme.txt": b"Read me.\r\n", "canyon.mfd": b"", "hxsnd.dll": os.urandom(300000)}
 PACKS = {
