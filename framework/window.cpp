@@ -62,7 +62,9 @@ bool CWnd::DispatchGuarded(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         error.ReportError(MB_ICONSTOP);
     } catch (const std::bad_alloc&) {
         AfxMessageBox("Out of memory.", MB_ICONSTOP);
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever else a handler throws (a standard exception or anything at all) ends the
+        // handler here too: nothing may unwind through the platform's frames.
         AfxMessageBox("An unsupported operation was attempted.", MB_ICONSTOP);
     }
     // The interrupted handler ends here; the window goes on.

@@ -39,10 +39,6 @@ std::uint32_t tableCrc(const PackTable& table) {
     return crc.value();
 }
 
-std::string entryLabel(std::size_t index, const PackEntry& entry) {
-    return "entry " + std::to_string(index) + " \"" + printableName(entry.name) + "\"";
-}
-
 } // namespace
 
 bool hasPackStamp(const PackTable& table) {
@@ -78,8 +74,8 @@ PackCheckResult verifyPackChecksums(ByteSource& source, const PackTable& table,
         for (std::uint32_t left = entry.size; left > 0;) {
             const std::size_t chunk = std::min<std::size_t>(left, buffer.size());
             if (!source.readExactly(buffer.data(), chunk)) {
-                return mismatch(PackFault::TruncatedData,
-                                entryLabel(i, entry) + ": " + describePackFault(PackFault::TruncatedData));
+                return mismatch(PackFault::TruncatedData, entryLabel(i, entry.name) + ": " +
+                                                              describePackFault(PackFault::TruncatedData));
             }
             crc.update(buffer.data(), chunk);
             left -= static_cast<std::uint32_t>(chunk);
@@ -91,7 +87,7 @@ PackCheckResult verifyPackChecksums(ByteSource& source, const PackTable& table,
         const std::uint32_t stored = loadLE32(entry.nameRecord.data() + kNameRecordCrcOffset);
         if (crc.value() != stored) {
             return mismatch(PackFault::EntryChecksumMismatch,
-                            entryLabel(i, entry) + ": data CRC-32 mismatch (stored " + hex32(stored) +
+                            entryLabel(i, entry.name) + ": data CRC-32 mismatch (stored " + hex32(stored) +
                                 ", computed " + hex32(crc.value()) + ")");
         }
     }

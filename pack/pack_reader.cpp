@@ -16,14 +16,6 @@ PackReadResult failure(PackFault fault, std::string detail) {
     return result;
 }
 
-std::string entryLabel(std::size_t index) {
-    return "entry " + std::to_string(index);
-}
-
-std::string entryLabel(std::size_t index, const std::string& name) {
-    return entryLabel(index) + " \"" + printableName(name) + "\"";
-}
-
 PackReadResult failureAt(std::string label, PackFault fault, const std::string& extra = {}) {
     std::string message = std::move(label) + ": " + describePackFault(fault);
     if (!extra.empty()) {
@@ -70,6 +62,14 @@ std::string printableName(const std::string& name) {
         }
     }
     return out;
+}
+
+std::string entryLabel(std::size_t index) {
+    return "entry " + std::to_string(index);
+}
+
+std::string entryLabel(std::size_t index, const std::string& name) {
+    return entryLabel(index) + " \"" + printableName(name) + "\"";
 }
 
 PackReadResult readPackTable(ByteSource& source) {

@@ -7,6 +7,7 @@
 #include "pack_layout.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,5 +54,9 @@ PackReadResult readPackTable(ByteSource& source);
 
 // Makes a name printable in a one-line message: bytes outside 0x20-0x7E become \xHH.
 std::string printableName(const std::string& name);
+
+// How messages name an entry: `entry 3`, or with its name `entry 3 "..\\boot.ini"` (printable).
+std::string entryLabel(std::size_t index);
+std::string entryLabel(std::size_t index, const std::string& name);
 
 } // namespace hx

@@ -10,10 +10,6 @@
 namespace hx {
 namespace {
 
-std::string entryLabel(std::size_t index, const std::string& name) {
-    return "entry " + std::to_string(index) + " \"" + printableName(name) + "\"";
-}
-
 std::vector<std::size_t> checkedOrder(std::vector<std::size_t> order, std::size_t count) {
     if (order.empty()) {
         order.resize(count);

@@ -1,37 +1,10 @@
 #pragma once
-// Helpers for the tests of the install dialogs: a dialog template read back from the program's
-// resources, and the exit confirmation answered the way a user's click or key does it.
+// Helpers for the tests of the install dialogs: find one of them, and answer the exit
+// confirmation the way a user's click or key does it.
 
 #include <windows.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 namespace uitest {
-
-struct TemplateControl {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    int id = 0;              // as a signed 16-bit number: -1 for the unnamed controls
-    std::string windowClass; // "Button", "Static", ... for the predefined classes
-    std::string text;
-    int textResource = -1; // the resource number a control names instead of a text (a bitmap)
-};
-
-struct DialogTemplateInfo {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    std::string caption;
-    WORD pointSize = 0;
-    std::string font;
-    std::vector<TemplateControl> controls; // in template order
-};
-
-// A plain (not extended) dialog template of this module; nullopt when there is none.
-std::optional<DialogTemplateInfo> ReadDialogTemplate(UINT id);
 
 // A visible dialog (class #32770) of the calling thread with the caption, or nullptr.
 HWND FindThreadDialog(const char* caption);

@@ -1,7 +1,5 @@
 #include "ui_helpers.h"
 
-#include "window.h"
-
 #include <map>
 #include <thread>
 
@@ -24,7 +22,9 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
     char windowClass[64] = {};
     GetWindowTextA(hwnd, text, sizeof text);
     GetClassNameA(hwnd, windowClass, sizeof windowClass);
-    if (search.systemDialogsOnly && CWnd::FromHandlePermanent(hwnd))
+    // The watcher thread reads no framework state: the framework's windows carry their object in
+    // the user data, the system's dialogs (message boxes) carry none.
+    if (search.systemDialogsOnly && GetWindowLongPtrA(hwnd, GWLP_USERDATA) != 0)
         return TRUE;
     if ((!search.caption || search.caption == std::string(text)) &&
         (!search.windowClass || search.windowClass == std::string(windowClass))) {
@@ -120,10 +120,6 @@ UINT MessageBoxIcon(HWND box) {
         if (LoadIconA(nullptr, resource) == shown)
             return style;
     return 0;
-}
-
-LONG WindowStyle(HWND hwnd) {
-    return GetWindowLongA(hwnd, GWL_STYLE);
 }
 
 void ClickButton(HWND dialog, int id) {

@@ -22,7 +22,6 @@ HWND WaitForWindow(const char* caption, const char* windowClass,
 std::string WindowText(HWND hwnd);
 // The texts of a dialog's static controls, in child order (a message box's text is one of them).
 std::vector<std::string> StaticTexts(HWND dialog);
-LONG WindowStyle(HWND hwnd);
 // Which standard icon a message box shows (MB_ICONHAND, ...), found by comparing the icon of its
 // icon control with the system's; 0 when it shows none.
 UINT MessageBoxIcon(HWND box);
