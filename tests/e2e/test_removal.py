@@ -174,6 +174,23 @@ class Uninstall(RemovalCase):
                                                     art(grey)), timeout=3)
         self.assertTrue(shown_grey, "the next start shows the not-installed state")
 
+    def test_read_only_file_stops_the_removal_and_keeps_the_records(self):
+        make_installed()
+        (install_dir() / "readme.txt").chmod(0o444)  # Wine shows it as a read-only file
+        self.start()
+        self.ask_uninstall()
+        click_button(APP_NAME, "OK")
+        self.assertEqual(box_text(APP_NAME), "Access to an unnamed file was denied.")
+        save_shot("uninstall-file-error")
+        click_button(APP_NAME, "OK")
+        self.assertTrue(wait_gone(APP_NAME))
+        self.assert_still_running()
+        self.assertTrue((install_dir() / "readme.txt").exists())
+        self.assertFalse((install_dir() / "Multi").exists(), "its sub-folders went first")
+        self.assertEqual(sorted(p.name for p in program_group().iterdir()), sorted(GROUP_SHORTCUTS))
+        self.assertTrue(key_exists(PRODUCT_KEY))
+        self.assertTrue(key_exists(DIRECTPLAY_KEY))
+
     def test_moved_install_folder_is_reported_and_nothing_changes(self):
         make_installed()
         shutil.rmtree(install_dir())
@@ -212,6 +229,7 @@ class PlayGame(RemovalCase):
         make_installed()
         texts = self.play_and_expect_hand_over()
         self.assertIn("Program file: C:\\HexbreakerDemo\\hxdemo.exe", texts)
+        save_shot("play-game-stand-in")
 
     def test_installed_game_deleted_starts_the_one_on_path(self):
         make_installed(with_game=False)
