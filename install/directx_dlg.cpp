@@ -1,4 +1,63 @@
 // The DirectX operation: the dialog whose buttons hand over to the CD's installers.
-#include "main_dlg.h"
+#include "directx_dlg.h"
 
-void CSetupMainDlg::OnDirectX() {}
+#include "main_dlg.h"
+#include "paths.h"
+
+#include <cstdlib>
+#include <process.h>
+
+namespace {
+constexpr const char* kDirectXInstaller = "dx5eng.exe";
+constexpr const char* kDirectShowInstaller = "dxmweb.exe";
+constexpr const char* kInsertCd = "Please insert HexbreakerDemo CD into your CD drive.";
+} // namespace
+
+std::string DirectXFolder(const std::string& sourceDir) {
+    return JoinPath(sourceDir, "directx");
+}
+
+CDirectXDlg::CDirectXDlg(CWnd* parent) : CDialog(IDD, parent) {}
+
+BOOL CDirectXDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (const auto* mainWindow = dynamic_cast<const CSetupMainDlg*>(GetOwner()))
+        m_strSourceDir = mainWindow->m_strSourceDir;
+    return TRUE;
+}
+
+bool CDirectXDlg::OnCommand(UINT id, UINT code, HWND control) {
+    if (code == BN_CLICKED && id == IDC_INSTALL_DIRECTX) {
+        OnInstallDirectX();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_INSTALL_DIRECTSHOW) {
+        OnInstallDirectShow();
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+void CDirectXDlg::OnInstallDirectX() {
+    StartInstaller(kDirectXInstaller);
+}
+
+void CDirectXDlg::OnInstallDirectShow() {
+    StartInstaller(kDirectShowInstaller);
+}
+
+// Hands over to `program` in the installer folder; asks for the CD until it starts. There is no
+// way back to the main window: the installer replaces this program, or the user ends it.
+void CDirectXDlg::StartInstaller(const char* program) {
+    for (;;) {
+        SetCurrentDirectoryA(DirectXFolder(m_strSourceDir).c_str());
+        _execlp(program, program, nullptr);
+        if (MessageBox(kInsertCd, "Error", MB_RETRYCANCEL) == IDCANCEL)
+            std::exit(0);
+    }
+}
+
+void CSetupMainDlg::OnDirectX() {
+    CDirectXDlg dialog;
+    dialog.DoModal();
+}

@@ -20,6 +20,8 @@ SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", ROOT / "build" / "bin" / "setup.
 PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", ROOT / "build" / "win" / "tests" / "e2e" / "probe.exe"))
 CAPTION = "HexbreakerDemo Installer"
 PRODUCT_KEY = r"HKLM\Software\Tarn\HexbreakerDemo"
+DIRECTPLAY_KEY = r"HKLM\Software\Microsoft\DirectPlay\Applications\HexbreakerDemo"
+SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 
 
 def wine_env():
@@ -50,6 +52,61 @@ def set_installed(path=r"C:\HexbreakerDemo"):
 
 def set_not_installed():
     reg("delete", PRODUCT_KEY, "/f", check=False)
+
+
+def set_directplay_record(path=r"C:\HexbreakerDemo"):
+    """The DirectPlay application record an install writes."""
+    values = {"CommandLine": "", "CurrentDirectory": path, "File": "Hxdemo.exe",
+              "Guid": "{5E3A9C41-7B2D-4F18-A6C0-3D94E1B8F572}", "Path": path}
+    for name, data in values.items():
+        reg("add", DIRECTPLAY_KEY, "/v", name, "/d", data, "/f")
+
+
+def key_exists(key):
+    return reg("query", key, check=False).returncode == 0
+
+
+def reg_text(key, value):
+    """A REG_SZ value's text, or None."""
+    result = reg("query", key, "/v", value, check=False)
+    for line in result.stdout.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == value and parts[1] == "REG_SZ":
+            return parts[2]
+    return None
+
+
+def unix_path(windows_path):
+    return Path(wine("winepath", "-u", windows_path).stdout.strip())
+
+
+def programs_folder():
+    """The Start menu's Programs folder, as a Unix path."""
+    return unix_path(reg_text(SHELL_FOLDERS_KEY, "Programs"))
+
+
+def children(caption, of_popup=False):
+    """The child windows of a top-level window: (class, (left, top, right, bottom), visible, text)."""
+    command = ["wine", str(PROBE_EXE), "children", caption, *(["popup"] if of_popup else [])]
+    # A picture control's text is its resource number, not text.
+    output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(errors="replace")
+    found = []
+    for line in output.splitlines():
+        if line.startswith("child="):
+            window_class, rect, visible, text = line[len("child="):].split("\t", 3)
+            found.append((window_class, tuple(map(int, rect.split(","))), visible == "1", text))
+    return found
+
+
+def click_button(caption, text, of_popup=False):
+    """Clicks the button labelled `text` of a window with the real pointer."""
+    for window_class, (left, top, right, bottom), visible, label in children(caption, of_popup):
+        if window_class == "Button" and label.replace("&", "") == text and visible:
+            xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+            time.sleep(0.2)
+            xdotool("click", "1")
+            return
+    raise AssertionError(f"no button {text!r} in {caption!r}")
 
 
 def probe(*args):
@@ -94,13 +151,13 @@ def wait_until(condition, timeout=10.0, interval=0.05):
 class SetupRun:
     """One start of setup.exe from the root of the CD drive D:."""
 
-    def __init__(self):
+    def __init__(self, extra_env=None):
         CD.mkdir(parents=True, exist_ok=True)
         target = CD / "setup.exe"
         # Never rewrite the file under a copy that runs from it.
         if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
             shutil.copy(SETUP_EXE, target)
-        self.process = subprocess.Popen(["wine", "setup.exe"], cwd=CD, env=ENV,
+        self.process = subprocess.Popen(["wine", "setup.exe"], cwd=CD, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def window(self, timeout=15.0):
@@ -138,8 +195,8 @@ class SetupRun:
         wait_until(lambda: probe("window", CAPTION).get("found") == "0", 10)
 
 
-def start_setup():
-    run = SetupRun()
+def start_setup(extra_env=None):
+    run = SetupRun(extra_env)
     if run.window() is None:
         run.kill()
         raise AssertionError("the main window did not appear")

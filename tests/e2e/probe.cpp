@@ -4,6 +4,8 @@
 //   probe minimize CAPTION        minimises the window as its taskbar button would
 //   probe above UPPER LOWER       whether UPPER stands above LOWER in the z-order
 //   probe list                    every top-level window: handle, class, caption, state
+//   probe children CAPTION [popup]  each child window: class, rectangle on screen, visibility, text;
+//                                 with popup: of the pop-up last active above that window
 #include <windows.h>
 
 #include <cstdio>
@@ -62,6 +64,27 @@ BOOL CALLBACK ListWindow(HWND hwnd, LPARAM) {
                 static_cast<void*>(GetWindow(hwnd, GW_OWNER)), caption);
     return TRUE;
 }
+BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
+    char text[512] = {};
+    char windowClass[64] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    std::printf("child=%s\t%ld,%ld,%ld,%ld\t%d\t%s\n", windowClass, rect.left, rect.top, rect.right,
+                rect.bottom, IsWindowVisible(hwnd) ? 1 : 0, text);
+    return TRUE;
+}
+
+int ReportChildren(const char* caption, bool ofPopup) {
+    HWND hwnd = FindWindowA(nullptr, caption);
+    if (hwnd && ofPopup)
+        hwnd = GetLastActivePopup(hwnd);
+    if (!hwnd)
+        return 1;
+    EnumChildWindows(hwnd, ReportChild, 0);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +94,8 @@ int main(int argc, char** argv) {
         return Minimize(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "above") == 0)
         return ReportAbove(argv[2], argv[3]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "children") == 0)
+        return ReportChildren(argv[2], argc == 4 && std::strcmp(argv[3], "popup") == 0);
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return EnumWindows(ListWindow, 0) ? 0 : 1;
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
