@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
-  g++-mingw-w64-i686 wine wine64 wine32:i386
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
   fonts-wine xvfb xauth xdotool imagemagick x11-utils xorriso
   python3 python3-pil fonts-dejavu-core
 )

@@ -16,8 +16,6 @@ from PIL import Image
 ROOT = Path(__file__).resolve().parents[2]
 RIG = ROOT / "tests" / "rig"
 ART = ROOT / "res" / "art"
-SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", ROOT / "build" / "bin" / "setup.exe"))
-PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", ROOT / "build" / "win" / "tests" / "e2e" / "probe.exe"))
 CAPTION = "HexbreakerDemo Installer"
 PRODUCT_KEY = r"HKLM\Software\Tarn\HexbreakerDemo"
 DIRECTPLAY_KEY = r"HKLM\Software\Microsoft\DirectPlay\Applications\HexbreakerDemo"
@@ -25,7 +23,8 @@ SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Sh
 
 
 def wine_env():
-    """The environment of the project's Wine processes (prefix, drives, quiet debug output)."""
+    """The environment of the project's Wine processes (prefix, drives, quiet debug output) for the
+    bitness the rig runs (HX_WINE_ARCH: the tree under test sets it, else the host decides)."""
     subprocess.run([RIG / "wine-prefix"], check=True)
     script = f'. "{RIG / "wine-env"}"; env -0'
     output = subprocess.run(["bash", "-c", script], check=True, capture_output=True).stdout
@@ -34,16 +33,28 @@ def wine_env():
 
 ENV = wine_env()
 CD = Path(ENV["HX_CD"])
+# Everything that depends on the bitness of the programs under test, as the rig decided it.
+ARCH = ENV["HX_WINE_ARCH"]  # "i686" or "x86_64"
+WINE = ENV["HX_WINE"]  # the loader that runs them
+REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
+# Where their writes to the Windows system folder (C:\windows\system32) land: syswow64 for a 32-bit
+# program on the 64-bit prefix, system32 for a 64-bit one.
+SYSTEM_DIR = Path(ENV["HX_SYSTEM_DIR"])
+WINDOWS_DIR = Path(ENV["WINEPREFIX"]) / "drive_c" / "windows"
+# The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
+BIN_DIR = Path(os.environ.get("HX_BIN_DIR", ENV["HX_WIN_BIN_DIR"]))
+SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
+PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e" / "probe.exe"))
 
 
 def wine(*args, check=True, timeout=60):
-    return subprocess.run(["wine", *map(str, args)], env=ENV, capture_output=True, text=True,
+    return subprocess.run([WINE, *map(str, args)], env=ENV, capture_output=True, text=True,
                           check=check, timeout=timeout)
 
 
 def reg(*args, check=True):
-    """`wine reg` on the 32-bit view, the one the setup program sees."""
-    return wine("reg", *args, "/reg:32", check=check)
+    """`wine reg` on the registry view the setup program sees (that of its bitness)."""
+    return wine("reg", *args, REG_VIEW, check=check)
 
 
 def set_installed(path=r"C:\HexbreakerDemo"):
@@ -87,7 +98,7 @@ def programs_folder():
 
 def children(caption, of_popup=False):
     """The child windows of a top-level window: (class, (left, top, right, bottom), visible, text)."""
-    command = ["wine", str(PROBE_EXE), "children", caption, *(["popup"] if of_popup else [])]
+    command = [WINE, str(PROBE_EXE), "children", caption, *(["popup"] if of_popup else [])]
     # A picture control's text is its resource number, not text.
     output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(errors="replace")
     found = []
@@ -157,7 +168,7 @@ class SetupRun:
         # Never rewrite the file under a copy that runs from it.
         if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
             shutil.copy(SETUP_EXE, target)
-        self.process = subprocess.Popen(["wine", "setup.exe"], cwd=CD, env={**ENV, **(extra_env or {})},
+        self.process = subprocess.Popen([WINE, "setup.exe"], cwd=CD, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def window(self, timeout=15.0):

@@ -5,7 +5,7 @@ import subprocess
 import time
 import unittest
 
-from harness import (CAPTION, ENV, PROBE_EXE, SetupRun, art, probe, region, same_pixels, screenshot,
+from harness import (CAPTION, ENV, PROBE_EXE, WINE, SetupRun, art, probe, region, same_pixels, screenshot,
                      set_installed, set_not_installed, start_setup, wait_until, wine, xdotool)
 
 # Label areas on the picture and their bitmaps: (left, top, width, height), lit, grey.
@@ -115,7 +115,7 @@ class Ending(MainWindowCase):
 class SingleCopy(MainWindowCase):
     def test_second_copy_brings_the_first_forward_restored(self):
         self.start(installed=False)
-        notepad = subprocess.Popen(["wine", "notepad"], env=ENV)
+        notepad = subprocess.Popen([WINE, "notepad"], env=ENV)
         try:
             self.assertTrue(wait_until(lambda: probe("window", "Untitled - Notepad").get("found") == "1"))
             self.assertTrue(wait_until(lambda: probe("above", "Untitled - Notepad", CAPTION).get("above") == "1"))
