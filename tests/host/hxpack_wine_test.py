@@ -1,6 +1,6 @@
 """hxpack.exe under Wine and the native hxpack, given the same packs: the same packs made, the same
 output (apart from CRLF line ends), the same exit codes and the same files extracted.
-usage: hxpack_wine_test.py NATIVE_HXPACK HXPACK_EXE"""
+usage: hxpack_wine_test.py NATIVE_HXPACK (hxpack.exe is the one of the Windows tree the rig runs)"""
 
 import filecmp
 import importlib.util
@@ -12,7 +12,11 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-NATIVE, WINDOWS = (Path(p).resolve() for p in sys.argv[1:3])
+NATIVE = Path(sys.argv[1]).resolve()
+# The rig picks the Windows tree this host runs (i686 or x86_64).
+RIG_BIN_DIR = subprocess.run(["bash", "-c", f'. "{ROOT}/tests/rig/wine-env" >/dev/null; echo "$HX_WIN_BIN_DIR"'],
+                             capture_output=True, text=True, check=True).stdout.strip()
+WINDOWS = Path(RIG_BIN_DIR) / "hxpack.exe"
 
 seeds_source = importlib.util.spec_from_file_location("seeds", ROOT / "tests" / "fuzz" / "make-seeds.py")
 seeds = importlib.util.module_from_spec(seeds_source)
