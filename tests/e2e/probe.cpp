@@ -4,10 +4,12 @@
 //   probe minimize CAPTION        minimises the window as its taskbar button would
 //   probe above UPPER LOWER       whether UPPER stands above LOWER in the z-order
 //   probe list                    every top-level window: handle, class, caption, state
+//   probe dialogs                 every visible dialog: its caption and its controls' texts
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 int ReportWindow(const char* caption) {
@@ -62,6 +64,26 @@ BOOL CALLBACK ListWindow(HWND hwnd, LPARAM) {
                 static_cast<void*>(GetWindow(hwnd, GW_OWNER)), caption);
     return TRUE;
 }
+BOOL CALLBACK AppendChildText(HWND child, LPARAM texts) {
+    char text[256] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0])
+        reinterpret_cast<std::string*>(texts)->append("|").append(text);
+    return TRUE;
+}
+
+BOOL CALLBACK ListDialog(HWND hwnd, LPARAM) {
+    char windowClass[64] = {};
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    if (!IsWindowVisible(hwnd) || std::strcmp(windowClass, "#32770") != 0)
+        return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    std::string texts;
+    EnumChildWindows(hwnd, AppendChildText, reinterpret_cast<LPARAM>(&texts));
+    std::printf("dialog caption=%s texts=%s\n", caption, texts.c_str());
+    return TRUE;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +95,8 @@ int main(int argc, char** argv) {
         return ReportAbove(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return EnumWindows(ListWindow, 0) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "dialogs") == 0)
+        return EnumWindows(ListDialog, 0) ? 0 : 1;
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
     return 2;
 }
