@@ -5,12 +5,12 @@
 #include "install_dir_dlg.h"
 #include "paths.h"
 #include "product.h"
+#include "program_start.h"
 #include "registry_records.h"
 #include "shortcuts.h"
 #include "sound_cues.h"
 
 #include <mmsystem.h>
-#include <process.h>
 
 #include <string>
 
@@ -65,11 +65,11 @@ void CSetupMainDlg::OnInstall() {
 
     if (MessageBox(kReadmeQuestion, "", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         const std::string readme = JoinPath(m_strInstallDir, "readme.txt");
-        _spawnlp(_P_NOWAIT, "notepad", "notepad", readme.c_str(), nullptr);
+        StartProgram("notepad", readme);
     }
     // Explorer takes over: on the program group, or on the install directory when no group could
     // be made. A successful start ends this process with status 0.
     const std::string shown = group.empty() ? m_strInstallDir : group;
-    _execlp("explorer", "explorer", shown.c_str(), nullptr);
+    HandOverToProgram("explorer", shown);
     PostQuitMessage(kQuitExitCode);
 }

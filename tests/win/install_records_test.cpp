@@ -1,5 +1,6 @@
 // The install's system records under Wine: the application records in the registry, the Programs
 // folder read back, and shortcut files written and read through the shell's link object.
+#include "program_start.h"
 #include "registry.h"
 #include "registry_records.h"
 #include "shortcuts.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,30 @@ TEST_F(ProgramsFolder, ReadWholeUpToTheBufferElseEmpty) {
         else
             RegDeleteValueA(m_key.m_hKey, "Programs");
         EXPECT_EQ(ReadProgramsFolder(), c.expected);
+    }
+}
+
+// ---- program look-up ----
+
+TEST(ProgramLookup, CurrentDirectoryFirstThenPathInOrder) {
+    const std::set<std::string> files = {"C:\\cd\\notepad.exe", "C:\\windows\\notepad.exe",
+                                         "C:\\windows\\explorer.exe", "C:\\tools\\readme.txt"};
+    const auto isFile = [&files](const std::string& path) { return files.count(path) > 0; };
+    const std::string path = "C:\\windows\\system32;;C:\\windows;C:\\tools\\";
+    const struct {
+        const char* name;
+        const char* currentDir;
+        const char* expected;
+    } cases[] = {
+        {"notepad", "C:\\cd", "C:\\cd\\notepad.exe"},
+        {"notepad", "C:\\", "C:\\windows\\notepad.exe"},
+        {"explorer", "C:\\cd", "C:\\windows\\explorer.exe"},
+        {"readme.txt", "C:\\cd", "C:\\tools\\readme.txt"},
+        {"hxdemo", "C:\\cd", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " from " + c.currentDir);
+        EXPECT_EQ(FindProgram(c.name, c.currentDir, path, isFile), c.expected);
     }
 }
 
