@@ -56,6 +56,10 @@ def programs_folder():
     raise AssertionError("no Programs folder in the registry")
 
 
+def c_string(data, at):
+    return data[at:data.index(b"\0", at)].decode("cp1252")
+
+
 def read_shell_link(path):
     """Target, description and working directory of a .lnk file, read from its bytes."""
     data = Path(path).read_bytes()
@@ -66,11 +70,9 @@ def read_shell_link(path):
         offset += 2 + struct.unpack_from("<H", data, offset)[0]
     target = None
     if flags & 0x2:  # link info: the local base path and a common suffix
-        size, header, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, offset)
+        size, _, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, offset)
         if info_flags & 0x1:
-            def c_string(at):
-                return data[at:data.index(b"\0", at)].decode("mbcs" if os.name == "nt" else "cp1252")
-            target = c_string(offset + base) + c_string(offset + suffix)
+            target = c_string(data, offset + base) + c_string(data, offset + suffix)
         offset += size
     unicode = flags & 0x80
     strings = {}
@@ -193,6 +195,26 @@ class InstallCase(unittest.TestCase):
                         "no read-me question")
         time.sleep(0.3)
 
+    def install_with_defaults(self, readme_answer, screens=False):
+        """Install, accept C:\\HexbreakerDemo, wait for copying, answer the read-me question."""
+        self.click_install()
+        if screens:
+            shot("1-install-directory")
+        xdotool("key", "Return")
+        self.wait_for_readme_question()
+        if screens:
+            shot("3-readme-question")
+        xdotool("key", readme_answer)
+        self.assertEqual(self.setup.exit_code(30), 0)
+        self.setup = None
+
+    def assert_explorer_on_the_group(self):
+        shown = wait_until(lambda: processes_named("explorer"), 15)
+        self.assertTrue(shown, "no Explorer was started")
+        self.assertEqual([args for _, args in shown], ["explorer " + self.group])
+        self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
+                        "no Explorer window on the group")
+
     # ---- checks ----
 
     def assert_files_installed(self, pack):
@@ -236,26 +258,6 @@ class InstallCase(unittest.TestCase):
 
 
 class DefaultInstall(InstallCase):
-    def install_with_defaults(self, readme_answer, screens=False):
-        """Install, accept C:\\HexbreakerDemo, wait for copying, answer the read-me question."""
-        self.click_install()
-        if screens:
-            shot("1-install-directory")
-        xdotool("key", "Return")
-        self.wait_for_readme_question()
-        if screens:
-            shot("3-readme-question")
-        xdotool("key", readme_answer)
-        self.assertEqual(self.setup.exit_code(30), 0)
-        self.setup = None
-
-    def assert_explorer_on_the_group(self):
-        shown = wait_until(lambda: processes_named("explorer"), 15)
-        self.assertTrue(shown, "no Explorer was started")
-        self.assertEqual([args for _, args in shown], ["explorer " + self.group])
-        self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
-                        "no Explorer window on the group")
-
     def test_install_then_no_to_the_readme(self):
         self.install_with_defaults("n", screens=True)
         self.assert_explorer_on_the_group()
@@ -290,6 +292,28 @@ class DefaultInstall(InstallCase):
             self.assertGreater(path.stat().st_mtime_ns, first_links[path.name], f"{path.name} not rewritten")
         self.assert_files_installed(CD / "hxdemo.pak")
 
+
+class NoProgramsFolder(InstallCase):
+    """A Programs folder that cannot be entered: no group, no stray link files, Explorer on the
+    install directory, and the records written all the same."""
+
+    def setUp(self):
+        super().setUp()
+        self.saved_programs = programs_folder()
+        wine("reg", "add", SHELL_FOLDERS, "/v", "Programs", "/d", r"C:\no such folder\Programs", "/f")
+
+    def tearDown(self):
+        wine("reg", "add", SHELL_FOLDERS, "/v", "Programs", "/d", self.saved_programs, "/f")
+        super().tearDown()
+
+    def test_group_is_left_out(self):
+        links_before = set(DRIVE_C.rglob("*.lnk")) | set(CD.rglob("*.lnk"))
+        self.install_with_defaults("n")
+        shown = wait_until(lambda: processes_named("explorer"), 15)
+        self.assertEqual([args for _, args in shown], ["explorer " + INSTALL_DIR])
+        self.assertEqual(set(DRIVE_C.rglob("*.lnk")) | set(CD.rglob("*.lnk")), links_before, "stray link files")
+        self.assertFalse(unix_path(r"C:\no such folder").exists())
+        self.assert_records(INSTALL_DIR)
 
 class LeavingTheInstall(InstallCase):
     @classmethod
