@@ -5,6 +5,7 @@
 //   probe above UPPER LOWER       whether UPPER stands above LOWER in the z-order
 //   probe list                    every top-level window: handle, class, caption, state
 //   probe dialogs                 every visible dialog: its caption and its controls' texts
+//   probe close CAPTION           asks every visible window of that caption to close (its close box)
 #include <windows.h>
 
 #include <cstdio>
@@ -84,6 +85,13 @@ BOOL CALLBACK ListDialog(HWND hwnd, LPARAM) {
     std::printf("dialog caption=%s texts=%s\n", caption, texts.c_str());
     return TRUE;
 }
+BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
+    char text[256] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (IsWindowVisible(hwnd) && std::strcmp(text, reinterpret_cast<const char*>(caption)) == 0)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,6 +103,8 @@ int main(int argc, char** argv) {
         return ReportAbove(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return EnumWindows(ListWindow, 0) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0)
+        return EnumWindows(CloseWindowNamed, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "dialogs") == 0)
         return EnumWindows(ListDialog, 0) ? 0 : 1;
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");

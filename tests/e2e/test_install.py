@@ -133,6 +133,20 @@ def processes_named(program):
     return found
 
 
+PROGRAMS_AT_START = set()
+
+
+def setUpModule():
+    PROGRAMS_AT_START.update(pid for pid, _ in processes_named("explorer") + processes_named("notepad"))
+
+
+def tearDownModule():
+    """Ends what the installs started and did not close when asked."""
+    for pid, _ in processes_named("explorer") + processes_named("notepad"):
+        if pid not in PROGRAMS_AT_START:
+            os.kill(pid, 9)
+
+
 def shot(name):
     SHOTS.mkdir(parents=True, exist_ok=True)
     subprocess.run(["import", "-window", "root", str(SHOTS / f"{name}.png")], check=False)
@@ -147,16 +161,32 @@ class InstallCase(unittest.TestCase):
 
     def setUp(self):
         self.setup = None
+        self.programs_before = {pid for pid, _ in processes_named("explorer") + processes_named("notepad")}
         self.prepare_cd(CD_IMAGE / "hxdemo.pak")
         self.remove_installation()
 
     def tearDown(self):
         if self.setup:
             self.setup.kill()
-        # Explorer and Notepad were started by this case's install.
-        for pid, _ in processes_named("explorer") + processes_named("notepad"):
-            os.kill(pid, 9)
+        self.close_started_programs()
         self.remove_installation()
+
+    def close_started_programs(self):
+        """Closes the Explorer and Notepad windows an install opened, as a user would. A window
+        must be closed, not its process killed: Explorer keeps one window per folder, and a new
+        Explorer on the group would hand its folder to a window left registered by a killed one."""
+        for program, caption in (("explorer", "HexbreakerDemo"), ("notepad", "readme.txt - Notepad")):
+            if any(args.startswith(program) for _, args in self.started_programs()):
+                wait_until(lambda: probe("window", caption).get("visible") == "1", 15)
+                probe("close", caption)
+        wait_until(lambda: not self.started_programs(), 10)
+        for pid, _ in self.started_programs():
+            os.kill(pid, 9)
+
+    def started_programs(self):
+        """Explorer and Notepad processes started since this case began."""
+        return [process for process in processes_named("explorer") + processes_named("notepad")
+                if process[0] not in self.programs_before]
 
     def prepare_cd(self, pack):
         CD.mkdir(parents=True, exist_ok=True)
@@ -208,10 +238,11 @@ class InstallCase(unittest.TestCase):
         self.assertEqual(self.setup.exit_code(30), 0)
         self.setup = None
 
+    def new_explorers(self):
+        return [args for pid, args in processes_named("explorer") if pid not in self.programs_before]
+
     def assert_explorer_on_the_group(self):
-        shown = wait_until(lambda: processes_named("explorer"), 15)
-        self.assertTrue(shown, "no Explorer was started")
-        self.assertEqual([args for _, args in shown], ["explorer " + self.group])
+        self.assertEqual(wait_until(self.new_explorers, 15), ["explorer " + self.group])
         self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
                         "no Explorer window on the group")
 
@@ -263,15 +294,15 @@ class DefaultInstall(InstallCase):
         self.assert_explorer_on_the_group()
         time.sleep(1)
         shot("4-explorer-on-the-group")
-        self.assertEqual(processes_named("notepad"), [])
+        self.assertEqual([pid for pid, _ in processes_named("notepad") if pid not in self.programs_before], [])
         self.assert_files_installed(CD / "hxdemo.pak")
         self.assert_records(INSTALL_DIR)
         self.assert_shortcuts(INSTALL_DIR)
 
     def test_yes_shows_the_readme_in_notepad(self):
         self.install_with_defaults("y")
-        notepad = wait_until(lambda: processes_named("notepad"), 15)
-        self.assertEqual([args for _, args in notepad], [r"notepad C:\HexbreakerDemo\readme.txt"])
+        notepad = wait_until(lambda: [args for pid, args in processes_named("notepad") if pid not in self.programs_before], 15)
+        self.assertEqual(notepad, [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: any("readme" in line and "visible=1" in line
                                                for line in wine_windows()), 15), "Notepad shows no readme")
         self.assert_explorer_on_the_group()
@@ -281,11 +312,12 @@ class DefaultInstall(InstallCase):
 
     def test_second_install_replaces_links_and_values(self):
         self.install_with_defaults("n")
-        for pid, _ in processes_named("explorer"):
-            os.kill(pid, 9)
+        self.assert_explorer_on_the_group()
+        self.close_started_programs()
         first_links = {p.name: p.stat().st_mtime_ns for p in unix_path(self.group).iterdir()}
         time.sleep(1.1)
         self.install_with_defaults("n")
+        self.assert_explorer_on_the_group()
         self.assert_records(INSTALL_DIR)
         self.assert_shortcuts(INSTALL_DIR)
         for path in unix_path(self.group).iterdir():
@@ -309,8 +341,7 @@ class NoProgramsFolder(InstallCase):
     def test_group_is_left_out(self):
         links_before = set(DRIVE_C.rglob("*.lnk")) | set(CD.rglob("*.lnk"))
         self.install_with_defaults("n")
-        shown = wait_until(lambda: processes_named("explorer"), 15)
-        self.assertEqual([args for _, args in shown], ["explorer " + INSTALL_DIR])
+        self.assertEqual(wait_until(self.new_explorers, 15), ["explorer " + INSTALL_DIR])
         self.assertEqual(set(DRIVE_C.rglob("*.lnk")) | set(CD.rglob("*.lnk")), links_before, "stray link files")
         self.assertFalse(unix_path(r"C:\no such folder").exists())
         self.assert_records(INSTALL_DIR)
