@@ -38,6 +38,18 @@ public:
 private:
     CFile& m_file;
 };
+// Moves a bar to `position` without painting it here: a bar repaints itself at once when its
+// position changes, which would cost the tick most of its time. With drawing held the position
+// changes now, and the invalidated bar is painted by the message loop once the tick has started
+// its timer again.
+void SetBarPosition(const CProgressCtrl& bar, int position) {
+    if (bar.GetPos() == position)
+        return;
+    bar.SendMessage(WM_SETREDRAW, FALSE);
+    bar.SetPos(position);
+    bar.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(bar.GetSafeHwnd(), nullptr, FALSE);
+}
 } // namespace
 
 CCopyProgressDlg::CCopyProgressDlg(CWnd* parent) : CDialog(IDD, parent) {
@@ -221,8 +233,8 @@ bool CCopyProgressDlg::OpenDestination() {
 }
 
 void CCopyProgressDlg::ShowProgress(DWORD entrySize) const {
-    m_progressTotal.SetPos(ProgressPosition(m_dwTotalDone, m_nTotalSize));
-    m_progressFile.SetPos(ProgressPosition(m_dwFileDone, entrySize));
+    SetBarPosition(m_progressTotal, ProgressPosition(m_dwTotalDone, m_nTotalSize));
+    SetBarPosition(m_progressFile, ProgressPosition(m_dwFileDone, entrySize));
 }
 
 void CCopyProgressDlg::Fail(const char* text) {

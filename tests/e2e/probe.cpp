@@ -6,10 +6,13 @@
 //   probe list                    every top-level window: handle, class, caption, state
 //   probe children CAPTION [popup]  each child window: class, rectangle on screen, visibility, text;
 //                                 with popup: of the pop-up last active above that window
+//   probe dialogs                 every visible dialog: its caption and its controls' texts
+//   probe close CAPTION           asks every visible window of that caption to close (its close box)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 int ReportWindow(const char* caption) {
@@ -85,6 +88,34 @@ int ReportChildren(const char* caption, bool ofPopup) {
     EnumChildWindows(hwnd, ReportChild, 0);
     return 0;
 }
+
+BOOL CALLBACK AppendChildText(HWND child, LPARAM texts) {
+    char text[256] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0])
+        reinterpret_cast<std::string*>(texts)->append("|").append(text);
+    return TRUE;
+}
+
+BOOL CALLBACK ListDialog(HWND hwnd, LPARAM) {
+    char windowClass[64] = {};
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    if (!IsWindowVisible(hwnd) || std::strcmp(windowClass, "#32770") != 0)
+        return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    std::string texts;
+    EnumChildWindows(hwnd, AppendChildText, reinterpret_cast<LPARAM>(&texts));
+    std::printf("dialog caption=%s texts=%s\n", caption, texts.c_str());
+    return TRUE;
+}
+BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
+    char text[256] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (IsWindowVisible(hwnd) && std::strcmp(text, reinterpret_cast<const char*>(caption)) == 0)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +129,10 @@ int main(int argc, char** argv) {
         return ReportChildren(argv[2], argc == 4 && std::strcmp(argv[3], "popup") == 0);
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return EnumWindows(ListWindow, 0) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0)
+        return EnumWindows(CloseWindowNamed, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
+    if (argc == 2 && std::strcmp(argv[1], "dialogs") == 0)
+        return EnumWindows(ListDialog, 0) ? 0 : 1;
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
     return 2;
 }

@@ -1,0 +1,73 @@
+#include "shortcuts.h"
+
+#include "app.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <utility>
+
+namespace {
+// Holds one COM interface pointer and releases it when it goes.
+template <typename Interface> class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    Interface* operator->() const { return m_pointer; }
+    Interface** Receive() {
+        Reset();
+        return &m_pointer;
+    }
+    void Reset() {
+        if (m_pointer)
+            std::exchange(m_pointer, nullptr)->Release();
+    }
+
+private:
+    Interface* m_pointer = nullptr;
+};
+} // namespace
+
+HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description,
+                       const char* workingDir) {
+    // The previous call left COM initialised once on this thread; balance it before starting anew.
+    CoUninitialize();
+    const HRESULT initialised = CoInitialize(nullptr);
+    if (initialised != S_OK) {
+        AfxMessageBox("error Initalte");
+        return initialised;
+    }
+
+    ComPtr<IShellLinkA> link;
+    const HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                             reinterpret_cast<void**>(link.Receive()));
+    if (FAILED(created))
+        return created;
+    link->SetPath(target);
+    link->SetDescription(description);
+    link->SetWorkingDirectory(workingDir);
+
+    ComPtr<IPersistFile> file;
+    const HRESULT persist = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
+    if (FAILED(persist))
+        return persist;
+    WCHAR wideName[MAX_PATH] = {};
+    // A name too long for the buffer is refused rather than saved under a cut-off path.
+    if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, wideName, MAX_PATH) == 0)
+        return HRESULT_FROM_WIN32(GetLastError());
+    return file->Save(wideName, TRUE);
+}
+
+std::array<ShortcutSpec, 4> GroupShortcuts(const std::string& installDir, const std::string& systemRoot) {
+    return {{
+        {"HexbreakerDemo.lnk", installDir + "\\Hxdemo.exe", "HexbreakerDemo", installDir},
+        {"Screen.lnk", installDir + "\\screen.bmp", "HexbreakerDemo", installDir},
+        {"Readme.lnk", installDir + "\\readme.txt", "HexbreakerDemo readme", installDir},
+        {"Uninstall HexbreakerDemo.lnk", systemRoot + "\\hxduninst.exe", "Uninstall HexbreakerDemo",
+         systemRoot},
+    }};
+}
