@@ -1,7 +1,7 @@
 // The Play Game operation: hands the process over to the installed game.
 #include "main_dlg.h"
 
-#include <process.h>
+#include "program_start.h"
 
 namespace {
 constexpr const char* kGameProgram = "hxdemo.exe";
@@ -15,6 +15,6 @@ void CSetupMainDlg::OnPlayGame() {
     SetCurrentDirectoryA(m_strInstalledPath.c_str());
     // Looks in the current directory, then along PATH; on success this process ends here with
     // status 0 and the game runs on alone.
-    _execlp(kGameProgram, kGameProgram, nullptr);
+    HandOverToProgram(kGameProgram);
     MessageBox(kReinstallMessage, "Error", MB_OK | MB_ICONHAND);
 }

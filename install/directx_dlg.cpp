@@ -3,9 +3,9 @@
 
 #include "main_dlg.h"
 #include "paths.h"
+#include "program_start.h"
 
 #include <cstdlib>
-#include <process.h>
 
 namespace {
 constexpr const char* kDirectXInstaller = "dx5eng.exe";
@@ -51,7 +51,7 @@ void CDirectXDlg::OnInstallDirectShow() {
 void CDirectXDlg::StartInstaller(const char* program) {
     for (;;) {
         SetCurrentDirectoryA(DirectXFolder(m_strSourceDir).c_str());
-        _execlp(program, program, nullptr);
+        HandOverToProgram(program);
         if (MessageBox(kInsertCd, "Error", MB_RETRYCANCEL) == IDCANCEL)
             std::exit(0);
     }

@@ -70,6 +70,6 @@ void CSetupMainDlg::OnInstall() {
     // Explorer takes over: on the program group, or on the install directory when no group could
     // be made. A successful start ends this process with status 0.
     const std::string shown = group.empty() ? m_strInstallDir : group;
-    HandOverToProgram("explorer", shown);
+    HandOverToProgram("explorer", shown.c_str());
     PostQuitMessage(kQuitExitCode);
 }

@@ -46,8 +46,8 @@ bool StartProgram(const char* name, const std::string& argument) {
     return !program.empty() && _spawnl(_P_NOWAIT, program.c_str(), name, argument.c_str(), nullptr) != -1;
 }
 
-void HandOverToProgram(const char* name, const std::string& argument) {
+void HandOverToProgram(const char* name, const char* argument) {
     const std::string program = LookUp(name);
     if (!program.empty())
-        _execl(program.c_str(), name, argument.c_str(), nullptr);
+        _execl(program.c_str(), name, argument, nullptr); // no argument: the list ends at once
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Starting the platform's programs by name with one argument, as the run-time library does: the
-// program is looked up in the current directory, then along PATH, and started with its name and
-// the argument joined by a single blank, without quotes.
+// Starting programs by name, as the run-time library does: the program is looked up in the
+// current directory, then along PATH, and started with its name and its argument (if any) joined
+// by a single blank, without quotes.
 
 #include <functional>
 #include <string>
@@ -16,6 +16,6 @@ std::string FindProgram(const std::string& name, const std::string& currentDir,
 // Starts `name` with `argument` and returns at once; false when it could not be started.
 bool StartProgram(const char* name, const std::string& argument);
 
-// Hands the process over to `name` with `argument`: once that program has started, this process
-// ends with status 0. Returns only when it could not be started.
-void HandOverToProgram(const char* name, const std::string& argument);
+// Hands the process over to `name`, with `argument` when one is given: once that program has
+// started, this process ends with status 0. Returns only when it could not be started.
+void HandOverToProgram(const char* name, const char* argument = nullptr);
