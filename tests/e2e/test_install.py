@@ -10,12 +10,11 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import (CD, ENV, PROBE_EXE, ROOT, probe, reg, set_not_installed, start_setup, wait_until, wine,
-                     xdotool)
+from harness import (CD, ENV, PROBE_EXE, ROOT, WINE, probe, reg, set_not_installed, start_setup, wait_until,
+                     wine, xdotool)
 
 CD_IMAGE = Path(os.environ.get("HX_CD_IMAGE", ROOT / "build" / "cd"))
-BIN = Path(os.environ.get("HX_BIN_DIR", ROOT / "build" / "bin"))
-HXPACK = BIN / "hxpack"
+HXPACK = ROOT / "build" / "bin" / "hxpack"  # the native tool, whichever Windows tree runs
 CUES = ["VocInstallInitialize.wav", "VocInstallStandby.wav", "VocInstallComplete.wav", "VocHarddiskNotenogh.wav"]
 INSTALL_POINT = (380, 60)
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
@@ -104,7 +103,7 @@ def pack_destinations(pack):
 
 def probe_lines(*args):
     """The probe's report, window texts read in the system's code page."""
-    result = subprocess.run(["wine", PROBE_EXE, *args], env=ENV, capture_output=True, timeout=60)
+    result = subprocess.run([WINE, PROBE_EXE, *args], env=ENV, capture_output=True, timeout=60)
     return result.stdout.decode("cp1252", errors="replace").splitlines()
 
 
