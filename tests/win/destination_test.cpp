@@ -27,17 +27,17 @@ TEST(BrowseRules, FreeSpaceIsTheExactByteCountInWholeMegabytes) {
         DWORD sectorsPerCluster, bytesPerSector, freeClusters;
         int megabytes;
     } cases[] = {
-        {8, 512, 17920, 70},                  // exactly 70 MB in 4 KB clusters
-        {8, 512, 17919, 69},                  // one cluster short
-        {1, 512, 200000, 97},                 // 512-byte clusters count in full
-        {1, 512, 143360, 70},                 // and reach 70 MB
-        {8, 512, 1u << 30, 4194304},          // 4 TiB free
-        {128, 512, 0xFFFFFFFFu, 268435455},   // the largest the counts can tell
+        {8, 512, 17920, 70},                // exactly 70 MB in 4 KB clusters
+        {8, 512, 17919, 69},                // one cluster short
+        {1, 512, 200000, 97},               // 512-byte clusters count in full
+        {1, 512, 143360, 70},               // and reach 70 MB
+        {8, 512, 1u << 30, 4194304},        // 4 TiB free
+        {128, 512, 0xFFFFFFFFu, 268435455}, // the largest the counts can tell
         {0, 0, 0, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.sectorsPerCluster << " x " << c.bytesPerSector << " x "
-                                        << c.freeClusters);
+        SCOPED_TRACE(testing::Message()
+                     << c.sectorsPerCluster << " x " << c.bytesPerSector << " x " << c.freeClusters);
         EXPECT_EQ(FreeMegabytes(FreeBytesFromClusters(c.sectorsPerCluster, c.bytesPerSector, c.freeClusters)),
                   c.megabytes);
     }
@@ -108,14 +108,46 @@ HTREEITEM InsertLabel(HWND tree, HTREEITEM parent, const std::string& label, HTR
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT;
     insert.item.pszText = const_cast<char*>(label.c_str());
-    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
     const std::vector<std::string> names = {
-        "zeta", "Alpha", "alpha2", "ALPHA", "beta", "Beta10", "beta9", "10", "9", "099", "_under", "-dash",
-        "co-op", "coop", "co_op", "a b", "a.b", "a~b", "a!b", "#hash", "$Recycle.Bin", "~tilde", "Zulu",
-        "x(1)", "x[1]", "x{1}", "x+1", "x'1", "Program Files", "ProgramData", "\xe9t\xe9", "Ecole", "\xc9" "cole",
+        "zeta",
+        "Alpha",
+        "alpha2",
+        "ALPHA",
+        "beta",
+        "Beta10",
+        "beta9",
+        "10",
+        "9",
+        "099",
+        "_under",
+        "-dash",
+        "co-op",
+        "coop",
+        "co_op",
+        "a b",
+        "a.b",
+        "a~b",
+        "a!b",
+        "#hash",
+        "$Recycle.Bin",
+        "~tilde",
+        "Zulu",
+        "x(1)",
+        "x[1]",
+        "x{1}",
+        "x+1",
+        "x'1",
+        "Program Files",
+        "ProgramData",
+        "\xe9t\xe9",
+        "Ecole",
+        "\xc9"
+        "cole",
     };
     HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
@@ -163,7 +195,8 @@ void ExpectControls(const uitest::DialogTemplateInfo& dialog, const std::vector<
 TEST(DestinationTemplates, BrowserIsTheCaptionedTreeComboAndButtons) {
     const auto dialog = uitest::ReadDialogTemplate(IDD_DIR_BROWSE);
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->style, static_cast<DWORD>(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT));
+    EXPECT_EQ(dialog->style,
+              static_cast<DWORD>(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT));
     EXPECT_EQ(dialog->caption, kBrowserCaption);
     EXPECT_EQ(dialog->font, "System");
     EXPECT_EQ(dialog->pointSize, 9);
@@ -173,8 +206,8 @@ TEST(DestinationTemplates, BrowserIsTheCaptionedTreeComboAndButtons) {
                    {
                        {IDC_FOLDER_TREE, "SysTreeView32", "",
                         WS_BORDER | WS_TABSTOP | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP, 7, 7, 157, 118},
-                       {IDC_DRIVE_COMBO, "ComboBox", "", CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 7,
-                        129, 53, 133},
+                       {IDC_DRIVE_COMBO, "ComboBox", "",
+                        CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 7, 129, 53, 133},
                        {IDC_FREE_SPACE, "Static", "Available space", SS_RIGHT, 65, 131, 99, 10},
                        {IDOK, "Button", "Select", BS_DEFPUSHBUTTON | WS_TABSTOP, 27, 150, 50, 14},
                        {IDCANCEL, "Button", "Cancel", WS_TABSTOP, 92, 150, 50, 14},
@@ -193,17 +226,17 @@ TEST(DestinationTemplates, InstallDirectoryIsTheBorderlessPanelWithTheBanner) {
     EXPECT_EQ(dialog->pointSize, 12);
     EXPECT_EQ(std::vector<short>({dialog->x, dialog->y, dialog->cx, dialog->cy}),
               std::vector<short>({0, 0, 204, 120}));
-    ExpectControls(*dialog, {
-                                {IDOK, "Button", "Install", BS_DEFPUSHBUTTON, 48, 102, 43, 11},
-                                {IDCANCEL, "Button", "Cancel", 0, 114, 102, 43, 11},
-                                {-1, "Static", "This program is HexbreakerDemo Installer.", 0, 30, 11, 167, 8},
-                                {-1, "Static", "It needs 70MB of hard drive space to installation.", 0, 30,
-                                 26, 167, 8},
-                                {-1, "Static", "Select a directory to install Hexbreaker.", 0, 30, 48, 167, 8},
-                                {IDC_SELECT, "Button", "Select", 0, 154, 64, 43, 16},
-                                {IDC_INSTALL_DIR, "Static", "C:\\HexbreakerDemo", 0, 30, 64, 117, 28},
-                                {-1, "Static", "", SS_BITMAP, 0, 0, 26, 151},
-                            });
+    ExpectControls(
+        *dialog, {
+                     {IDOK, "Button", "Install", BS_DEFPUSHBUTTON, 48, 102, 43, 11},
+                     {IDCANCEL, "Button", "Cancel", 0, 114, 102, 43, 11},
+                     {-1, "Static", "This program is HexbreakerDemo Installer.", 0, 30, 11, 167, 8},
+                     {-1, "Static", "It needs 70MB of hard drive space to installation.", 0, 30, 26, 167, 8},
+                     {-1, "Static", "Select a directory to install Hexbreaker.", 0, 30, 48, 167, 8},
+                     {IDC_SELECT, "Button", "Select", 0, 154, 64, 43, 16},
+                     {IDC_INSTALL_DIR, "Static", "C:\\HexbreakerDemo", 0, 30, 64, 117, 28},
+                     {-1, "Static", "", SS_BITMAP, 0, 0, 26, 151},
+                 });
     EXPECT_EQ(dialog->controls[1].style & 0x0F, static_cast<DWORD>(BS_PUSHBUTTON));
     EXPECT_EQ(dialog->controls[6].style & SS_TYPEMASK, static_cast<DWORD>(SS_LEFT));
     EXPECT_EQ(dialog->controls[7].textResource, IDB_BANNER);
@@ -214,8 +247,8 @@ TEST(DestinationTemplates, FolderPicturesAreTwoSixteenColourImages) {
     ASSERT_TRUE(images.Create(IDB_FOLDERS, 16, 0, RGB(255, 255, 255)));
     EXPECT_EQ(images.GetImageCount(), 2); // the last 11 columns make no image
 
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_FOLDERS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_FOLDERS),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     ASSERT_NE(bitmap, nullptr);
     DIBSECTION dib{};
     ASSERT_TRUE(GetObjectA(bitmap, sizeof dib, &dib));
@@ -308,9 +341,11 @@ protected:
     void SetUp() override {
         RemoveTree(kWorkDir);
         ASSERT_TRUE(MakeFolder(kWorkDir));
-        for (const char* name : {"Zeta", "alpha", "Beta", "Beta\\Inner", "RECYCLER", "Recycled", "sub", "sub\\recycled"})
+        for (const char* name :
+             {"Zeta", "alpha", "Beta", "Beta\\Inner", "RECYCLER", "Recycled", "sub", "sub\\recycled"})
             ASSERT_TRUE(MakeFolder(std::string(kWorkDir) + "\\" + name)) << name;
-        ASSERT_TRUE(MakeFolder(std::string(kWorkDir) + "\\Hidden", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        ASSERT_TRUE(
+            MakeFolder(std::string(kWorkDir) + "\\Hidden", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
         WriteFile(std::string(kWorkDir) + "\\file.txt", 10);
         ASSERT_TRUE(SetCurrentDirectoryA(kWorkDir));
     }
@@ -575,6 +610,21 @@ TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+struct MeasuringBrowser : CDirBrowseDlg {
+    using CDirBrowseDlg::MeasureFreeSpace;
+};
+
+TEST(DirBrowseMeasure, FreeSpaceIsWhatTheUserMayWriteAndNothingWhenTheDriveDoesNotAnswer) {
+    MeasuringBrowser browser;
+    ULARGE_INTEGER available{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, nullptr, nullptr));
+    browser.MeasureFreeSpace("C:\\");
+    EXPECT_NEAR(browser.m_nFreeMB, static_cast<double>(available.QuadPart >> 20), 16); // other writers
+    browser.MeasureFreeSpace("Q:\\"); // no drive: neither query answers
+    EXPECT_EQ(browser.m_nFreeMB, 0);
+    EXPECT_FALSE(HasRoomToInstall(browser.m_nFreeMB));
+}
+
 // The install-directory dialog: `act` runs once it shows.
 INT_PTR RunInstallDir(CInstallDirDlg& dialog, const std::function<void(CInstallDirDlg&)>& act) {
     uitest::RunSoon([&] { act(dialog); });
@@ -593,7 +643,8 @@ void WhenBrowserShows(const std::function<void(HWND)>& act) {
 }
 
 void ClickSync(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 TEST_F(DestinationDialogTest, InstallDirectoryFollowsEachConfirmedBrowse) {
@@ -633,12 +684,14 @@ TEST_F(DestinationDialogTest, InstallDirectoryCancelAsksAndOnlyExitLeaves) {
     bool openAfterResume = false;
     const INT_PTR result = RunInstallDir(dialog, [&](CInstallDirDlg& dlg) {
         auto answer = [](uitest::ConfirmAnswer how) {
-            uitest::RunSoon([how] {
-                if (HWND confirmation = uitest::FindThreadDialog("Exit installation"))
-                    uitest::AnswerExitConfirmation(confirmation, how);
-                else
-                    ADD_FAILURE() << "the exit confirmation did not show";
-            }, 200);
+            uitest::RunSoon(
+                [how] {
+                    if (HWND confirmation = uitest::FindThreadDialog("Exit installation"))
+                        uitest::AnswerExitConfirmation(confirmation, how);
+                    else
+                        ADD_FAILURE() << "the exit confirmation did not show";
+                },
+                200);
         };
         answer(uitest::ConfirmAnswer::Resume);
         ClickSync(dlg.m_hWnd, IDCANCEL);
