@@ -21,12 +21,14 @@ public:
 
     void Measure() {
         HTREEITEM big = nullptr;
-        for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item; item = m_tree.GetNextSiblingItem(item))
+        for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item;
+             item = m_tree.GetNextSiblingItem(item))
             if (m_tree.GetItemText(item) == "big")
                 big = item;
         if (big) {
             m_openSeconds = TimeDoubleClick(big);
-            for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item; item = m_tree.GetNextSiblingItem(item))
+            for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item;
+                 item = m_tree.GetNextSiblingItem(item))
                 ++m_listed;
             m_leaveSeconds = TimeDoubleClick(m_tree.GetParentItem(m_hCurrentItem));
         }
@@ -68,16 +70,18 @@ int main(int argc, char** argv) {
         g_browser = &browser;
         SetTimer(nullptr, 0, 10, MeasureOnce);
         browser.DoModal();
-        std::printf("%6zu subfolders: listed in %.3f s, left in %.3f s\n", browser.m_listed, browser.m_openSeconds,
-                    browser.m_leaveSeconds);
+        std::printf("%6zu subfolders: listed in %.3f s, left in %.3f s\n", browser.m_listed,
+                    browser.m_openSeconds, browser.m_leaveSeconds);
         figures.emplace_back(browser.m_listed, browser.m_openSeconds);
     }
     if (figures.size() == 2 && figures[0].second > 0) {
         const auto [n1, t1] = figures[0];
         const auto [n2, t2] = figures[1];
-        const double nLogN = (n2 * std::log(static_cast<double>(n2))) / (n1 * std::log(static_cast<double>(n1)));
+        const double nLogN =
+            (n2 * std::log(static_cast<double>(n2))) / (n1 * std::log(static_cast<double>(n1)));
         std::printf("time ratio %.2f for %.1f times the folders (N log N: %.2f, N^2: %.1f)\n", t2 / t1,
-                    static_cast<double>(n2) / n1, nLogN, static_cast<double>(n2) * n2 / (static_cast<double>(n1) * n1));
+                    static_cast<double>(n2) / n1, nLogN,
+                    static_cast<double>(n2) * n2 / (static_cast<double>(n1) * n1));
     }
     std::fflush(stdout);
     return 0;
