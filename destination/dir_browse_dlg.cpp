@@ -185,11 +185,10 @@ void CDirBrowseDlg::RemoveSiblings(HTREEITEM item) {
     m_hParentItem = m_tree.GetParentItem(item);
     if (!m_hParentItem)
         return;
-    m_tree.SetRedraw(FALSE);
-    while (HTREEITEM child = m_tree.GetChildItem(m_hParentItem))
-        m_tree.DeleteItem(child);
-    m_tree.SetRedraw(TRUE);
-    m_tree.Invalidate();
+    // Deleting the children one at a time lays the open list out again after each deletion (over
+    // a minute for 10,000 folders); collapsing with reset drops them all at once. The caller opens
+    // the parent again once the clicked folder is back under it.
+    m_tree.Expand(m_hParentItem, TVE_COLLAPSE | TVE_COLLAPSERESET);
 }
 
 void CDirBrowseDlg::OnDblclkTree(const NMHDR* /*header*/, LRESULT* result) {
@@ -206,6 +205,7 @@ void CDirBrowseDlg::OnDblclkTree(const NMHDR* /*header*/, LRESULT* result) {
         RemoveSiblings(m_hClickedItem);
         m_hCurrentItem =
             m_tree.InsertItem(m_strItemText, kClosedFolderImage, kOpenFolderImage, m_hParentItem, TVI_SORT);
+        m_tree.Expand(m_hParentItem, TVE_EXPAND);
         m_tree.SelectItem(m_hCurrentItem);
         m_hClickedItem = m_hCurrentItem;
     }
