@@ -409,13 +409,18 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
         std::string outline, path, currentDir;
         LRESULT result;
         bool selectedIsCurrent;
+        bool chainOpen; // every item above the current one shows its child
     };
     std::vector<Step> steps;
     const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
         HWND tree = dlg.m_tree.m_hWnd;
         auto record = [&](LRESULT notifyResult) {
+            bool chainOpen = true;
+            for (auto item = TreeView_GetParent(tree, dlg.m_hCurrentItem); item;
+                 item = TreeView_GetParent(tree, item))
+                chainOpen = chainOpen && IsExpanded(tree, item);
             steps.push_back({Outline(tree), dlg.m_strPath, CurrentDirectory(), notifyResult,
-                             TreeView_GetSelection(tree) == dlg.m_hCurrentItem});
+                             TreeView_GetSelection(tree) == dlg.m_hCurrentItem, chainOpen});
         };
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "Beta")));
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "Inner")));
@@ -440,6 +445,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
         SCOPED_TRACE(i);
         EXPECT_EQ(steps[i].currentDir, steps[i].path); // each listed folder becomes current
         EXPECT_EQ(steps[i].result, 1);
+        EXPECT_TRUE(steps[i].chainOpen);
         if (i < 4) {
             EXPECT_TRUE(steps[i].selectedIsCurrent);
         }
