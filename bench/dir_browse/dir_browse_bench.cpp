@@ -1,6 +1,7 @@
 // Times the directory browser opening a folder of many subfolders: from the double-click on the
-// folder's item to the tree listed and painted, and back out of it (a double-click on its parent,
-// which drops the listed items).
+// folder's item to the tree listed and painted; back out of it (a double-click on its parent, which
+// drops the listed items with their folder); and into one of them (which drops its siblings one by
+// one).
 //   usage: dir_browse_bench PARENT...   each PARENT holds one folder "big" with the subfolders
 #include "app.h"
 #include "dir_browse_dlg.h"
@@ -17,25 +18,31 @@ class TimedBrowser : public CDirBrowseDlg {
 public:
     double m_openSeconds = 0;
     double m_leaveSeconds = 0;
+    double m_enterSeconds = 0;
     size_t m_listed = 0;
 
     void Measure() {
-        HTREEITEM big = nullptr;
-        for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item;
-             item = m_tree.GetNextSiblingItem(item))
-            if (m_tree.GetItemText(item) == "big")
-                big = item;
-        if (big) {
+        if (HTREEITEM big = FindChild("big")) {
             m_openSeconds = TimeDoubleClick(big);
             for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item;
                  item = m_tree.GetNextSiblingItem(item))
                 ++m_listed;
             m_leaveSeconds = TimeDoubleClick(m_tree.GetParentItem(m_hCurrentItem));
+            TimeDoubleClick(FindChild("big"));
+            m_enterSeconds = TimeDoubleClick(m_tree.GetChildItem(m_hCurrentItem));
         }
         EndDialog(IDCANCEL);
     }
 
 private:
+    HTREEITEM FindChild(const std::string& label) const {
+        for (HTREEITEM item = m_tree.GetChildItem(m_hCurrentItem); item;
+             item = m_tree.GetNextSiblingItem(item))
+            if (m_tree.GetItemText(item) == label)
+                return item;
+        return nullptr;
+    }
+
     double TimeDoubleClick(HTREEITEM item) {
         m_tree.SelectItem(item);
         LARGE_INTEGER frequency, start, end;
@@ -70,8 +77,8 @@ int main(int argc, char** argv) {
         g_browser = &browser;
         SetTimer(nullptr, 0, 10, MeasureOnce);
         browser.DoModal();
-        std::printf("%6zu subfolders: listed in %.3f s, left in %.3f s\n", browser.m_listed,
-                    browser.m_openSeconds, browser.m_leaveSeconds);
+        std::printf("%6zu subfolders: listed in %.3f s, left in %.3f s, one of them entered in %.3f s\n",
+                    browser.m_listed, browser.m_openSeconds, browser.m_leaveSeconds, browser.m_enterSeconds);
         figures.emplace_back(browser.m_listed, browser.m_openSeconds);
     }
     if (figures.size() == 2 && figures[0].second > 0) {
