@@ -41,3 +41,11 @@ std::string CTreeCtrl::GetItemText(HTREEITEM item) const {
     SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
     return buffer;
 }
+
+BOOL CTreeCtrl::ItemHasChildren(HTREEITEM item) const {
+    TVITEMA query{};
+    query.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    query.hItem = item;
+    SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+    return query.cChildren != 0;
+}

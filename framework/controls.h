@@ -42,6 +42,12 @@ public:
         return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(start),
                                             reinterpret_cast<LPARAM>(text.c_str())));
     }
+    // Selects the first entry from `start` on (-1: from the top) that begins with `prefix`, in any
+    // letter case; CB_ERR when none does (the selection is then left as it was).
+    int SelectString(int start, const std::string& prefix) const {
+        return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(start),
+                                            reinterpret_cast<LPARAM>(prefix.c_str())));
+    }
     std::string GetLBText(int index) const;
 };
 
@@ -81,8 +87,11 @@ public:
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetParentItem(HTREEITEM item) const { return GetNextItem(item, TVGN_PARENT); }
-    BOOL ItemHasChildren(HTREEITEM item) const { return GetChildItem(item) != nullptr; }
+    // Whether the item counts as having children (the TVIF_CHILDREN query).
+    BOOL ItemHasChildren(HTREEITEM item) const;
     std::string GetItemText(HTREEITEM item) const;
+    BOOL SetIndent(UINT indent) const { return static_cast<BOOL>(SendMessage(TVM_SETINDENT, indent)); }
+    BOOL EnsureVisible(HTREEITEM item) const { return SendTree(TVM_ENSUREVISIBLE, 0, item) != 0; }
     HIMAGELIST SetImageList(const CImageList& images, int which) const {
         return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(which),
                                                         reinterpret_cast<LPARAM>(images.GetSafeHandle())));

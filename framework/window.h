@@ -35,6 +35,9 @@ public:
         return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
     }
     void InvalidateRect(const RECT& rect, BOOL erase = TRUE) const { ::InvalidateRect(m_hWnd, &rect, erase); }
+    void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    // Turns painting of the window off (while it is filled) or back on.
+    void SetRedraw(BOOL redraw = TRUE) const { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw)); }
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse) const { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
     BOOL KillTimer(UINT_PTR id) const { return ::KillTimer(m_hWnd, id); }
     // A message box owned by this window; no caption means the application name.

@@ -8,10 +8,11 @@ python3-pil and fonts-dejavu-core. Writes:
   *_lit.bmp        highlight overlays, one per label, sized to its redraw rectangle
   *_grey.bmp       disabled overlays for Play Game and Uninstall
   banner.bmp       bitmap 139, the strip at the left of the install dialogs
+  folders.bmp      bitmap 184, the directory browser's closed and open folder (16 colours)
   setup.ico        icon 128 (32x32 and 16x16, 8-bit and 32-bit images)
   preview.png      every main-window state side by side, for people only
 
-All bitmaps are 8 bits per pixel and share one 256-entry palette. The output is
+All bitmaps but folders.bmp are 8 bits per pixel and share one 256-entry palette. The output is
 deterministic: no clock, no system random source, no unordered iteration.
 """
 
@@ -829,8 +830,82 @@ def check_overlays(background_p, overlays_p):
             sys.exit(f"{name}: only {changed} pixels differ clearly from the background")
 
 
+# --------------------------------------------------------------------------
+# Bitmap 184: two 16 x 15 folder pictures in 16 colours, drawn pixel by pixel
+
+
+VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+         (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+         (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+# Pixel letters: white (the image list's transparent colour), black outline, yellow, olive shade,
+# silver highlight.
+FOLDER_INK = {".": 15, "k": 0, "y": 11, "o": 3, "s": 7}
+FOLDER_CLOSED = [
+    "................",
+    "................",
+    ".kkkkk..........",
+    "ksssssk.........",
+    "ksyyyyykkkkkkkk.",
+    "ksssssssssssssko",
+    "ksyyyyyyyyyyyyko",
+    "ksyyyyyyyyyyyyko",
+    "ksyyyyyyyyyyyyko",
+    "ksyyyyyyyyyyyyko",
+    "ksyyyyyyyyyyyyko",
+    "ksyyyyyyyyyyyyko",
+    "kkkkkkkkkkkkkkko",
+    ".ooooooooooooooo",
+    "................",
+]
+FOLDER_OPEN = [
+    "................",
+    "................",
+    ".kkkkk..........",
+    "koooook.........",
+    "kooooookkkkkkk..",
+    "kooooooooooooko.",
+    "kookkkkkkkkkkkkk",
+    "koksyyyyyyyyyyyk",
+    "kkksyyyyyyyyyyk.",
+    "kksyyyyyyyyyyyk.",
+    "kksyyyyyyyyyyk..",
+    "ksyyyyyyyyyyyk..",
+    "kkkkkkkkkkkkk...",
+    "................",
+    "................",
+]
+FOLDERS_SIZE = (43, 15)  # two images of 16 columns, then 11 blank columns that make no image
+
+
+def folder_pixels():
+    """Palette indices of bitmap 184, row by row from the top."""
+    w, h = FOLDERS_SIZE
+    rows = []
+    for y in range(h):
+        row = [FOLDER_INK[c] for c in FOLDER_CLOSED[y] + FOLDER_OPEN[y]]
+        rows.append(row + [FOLDER_INK["."]] * (w - len(row)))
+    return rows
+
+
+def save_bmp4(rows, palette, name):
+    """A 4-bit-per-pixel BMP (16-entry palette), bottom-up, rows padded to whole DWORDs."""
+    h, w = len(rows), len(rows[0])
+    stride = ((w * 4 + 31) // 32) * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        packed = bytearray((row[x] << 4) | (row[x + 1] if x + 1 < w else 0) for x in range(0, w, 2))
+        pixels += packed + b"\0" * (stride - len(packed))
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 14 + 40 + len(table)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(pixels), 2835, 2835, 16, 16)
+    with open(os.path.join(OUT_DIR, name), "wb") as f:
+        f.write(header + info + table + bytes(pixels))
+
+
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
+    save_bmp4(folder_pixels(), VGA16, "folders.bmp")
     plain = main_picture()
     background, overlays = compose_states(plain)
     banner = banner_picture()
