@@ -169,60 +169,6 @@ TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
 // ---------------------------------------------------------------------------------------------
 // The templates
 
-// What the code relies on: ids, classes, texts and the styles that decide behaviour and look.
-struct ControlRow {
-    int id;
-    const char* windowClass;
-    const char* text;
-    DWORD styleBits; // bits that must be set
-};
-
-void ExpectControls(const uitest::DialogTemplateInfo& dialog, const std::vector<ControlRow>& rows) {
-    ASSERT_EQ(dialog.controls.size(), rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto& control = dialog.controls[i];
-        SCOPED_TRACE(testing::Message() << "control " << i << " (" << rows[i].id << ")");
-        EXPECT_EQ(control.id, rows[i].id);
-        EXPECT_EQ(lstrcmpiA(control.windowClass.c_str(), rows[i].windowClass), 0) << control.windowClass;
-        EXPECT_EQ(control.text, rows[i].text);
-        EXPECT_EQ(control.style & (rows[i].styleBits | WS_VISIBLE), rows[i].styleBits | WS_VISIBLE);
-    }
-}
-
-TEST(DestinationTemplates, BrowserIsTheCaptionedTreeComboAndButtons) {
-    const auto dialog = uitest::ReadDialogTemplate(IDD_DIR_BROWSE);
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->caption, kBrowserCaption);
-    EXPECT_EQ(dialog->style & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
-    ExpectControls(*dialog,
-                   {
-                       {IDC_FOLDER_TREE, "SysTreeView32", "", TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP},
-                       {IDC_DRIVE_COMBO, "ComboBox", "", CBS_DROPDOWNLIST | CBS_SORT},
-                       {IDC_FREE_SPACE, "Static", "Available space", SS_RIGHT},
-                       {IDOK, "Button", "Select", BS_DEFPUSHBUTTON},
-                       {IDCANCEL, "Button", "Cancel", 0},
-                   });
-    // No lines and no expand buttons: a folder's subfolders are known only once it is opened.
-    EXPECT_FALSE(dialog->controls[0].style & (TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT));
-}
-
-TEST(DestinationTemplates, InstallDirectoryIsTheBorderlessPanelWithTheBanner) {
-    const auto dialog = uitest::ReadDialogTemplate(IDD_INSTALL_DIR);
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME | DS_MODALFRAME), 0u);
-    ExpectControls(*dialog, {
-                                {IDOK, "Button", "Install", BS_DEFPUSHBUTTON},
-                                {IDCANCEL, "Button", "Cancel", 0},
-                                {-1, "Static", "This program is HexbreakerDemo Installer.", 0},
-                                {-1, "Static", "It needs 70MB of hard drive space to installation.", 0},
-                                {-1, "Static", "Select a directory to install Hexbreaker.", 0},
-                                {IDC_SELECT, "Button", "Select", 0},
-                                {IDC_INSTALL_DIR, "Static", "C:\\HexbreakerDemo", 0},
-                                {-1, "Static", "", SS_BITMAP},
-                            });
-    EXPECT_EQ(dialog->controls[7].textResource, IDB_BANNER);
-}
-
 TEST(DestinationTemplates, FolderPicturesAreTwoSixteenColourImages) {
     CImageList images;
     ASSERT_TRUE(images.Create(IDB_FOLDERS, 16, 0, RGB(255, 255, 255)));
@@ -556,6 +502,8 @@ TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
     if (freeBytes.QuadPart != 70ull << 20)
         GTEST_SKIP() << "the small drive has " << freeBytes.QuadPart << " bytes free; this case needs 70 MB";
 
+    // An empty drive root lists nothing at all ("Unable to read."): give it a folder.
+    ASSERT_TRUE(CreateDirectoryA((root + "games").c_str(), nullptr));
     ASSERT_TRUE(SetCurrentDirectoryA(root.c_str()));
     {
         CDirBrowseDlg browser;
