@@ -17,6 +17,8 @@ private:
 };
 
 constexpr std::size_t kEndingLength = 4;
+constexpr std::size_t kMaxPathLength = 260;                   // MAX_PATH, the terminator included
+constexpr std::size_t kMaxFolderLength = kMaxPathLength - 12; // room left for an 8.3 name
 } // namespace
 
 CopyPiece NextCopyPiece(std::uint32_t done, std::uint32_t size) {
@@ -42,4 +44,11 @@ std::string CleanupPath(const std::string& installDir, const std::string& name) 
     if (ending == ".mfd")
         return installDir + "\\Multi\\" + name;
     return installDir + "\\" + name;
+}
+
+bool DestinationTooLong(const std::string& path) {
+    if (path.size() >= kMaxPathLength)
+        return true;
+    const std::size_t folderEnd = path.find_last_of('\\');
+    return folderEnd != std::string::npos && folderEnd > kMaxFolderLength;
 }

@@ -25,3 +25,8 @@ int ProgressPosition(double done, double whole);
 // four characters, or the whole name when shorter) is ".mfd", else in the install directory.
 // Endings compare byte for byte, as the destination rules do.
 std::string CleanupPath(const std::string& installDir, const std::string& name);
+
+// Whether a destination path lies beyond what the system's ANSI file functions take: a path of
+// MAX_PATH (260) characters or more, or a folder part longer than the 248 characters a folder
+// created by the system may have. Such an entry cannot be written however the disk stands.
+bool DestinationTooLong(const std::string& path);

@@ -177,8 +177,14 @@ CCopyProgressDlg::TickFailure CCopyProgressDlg::CopyNextPiece() {
     const Location entry = m_arrLocations[static_cast<size_t>(m_nCurrent)];
     bool writing = m_dwFileDone != 0;
     try {
-        if (!writing)
-            writing = OpenDestination();
+        if (!writing) {
+            const DestinationOpen opened = OpenDestination();
+            // A path the system cannot take would leave the entry out of every install to this
+            // directory: that ends the copying like a write failure, never as a silent skip.
+            if (opened == DestinationOpen::TooLong)
+                return TickFailure::Write;
+            writing = opened == DestinationOpen::Opened;
+        }
         if (!writing) {
             // Skipped: its bytes count as handled all the same.
             m_filePack.Seek(static_cast<LONG>(entry.size), CFile::current);
@@ -220,16 +226,20 @@ CCopyProgressDlg::TickFailure CCopyProgressDlg::CopyNextPiece() {
     return TickFailure::None;
 }
 
-bool CCopyProgressDlg::OpenDestination() {
+CCopyProgressDlg::DestinationOpen CCopyProgressDlg::OpenDestination() {
     const std::string& name = m_arrNames[static_cast<size_t>(m_nCurrent)];
     m_staticFile.SetWindowText(name);
     m_filePack.Seek(static_cast<LONG>(m_arrLocations[static_cast<size_t>(m_nCurrent)].offset), CFile::begin);
     const hx::Destination destination = hx::chooseDestination(name, m_strInstallDir, m_strSystemRoot);
     CFileStatus status;
     if (destination.keepExisting && CFile::GetStatus(destination.path.c_str(), status))
-        return false;
-    // A destination that cannot be created (missing folder, access denied, in use) is skipped.
-    return m_fileDest.Open(destination.path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        return DestinationOpen::Skipped;
+    if (m_fileDest.Open(destination.path.c_str(), CFile::modeCreate | CFile::modeWrite))
+        return DestinationOpen::Opened;
+    // A destination that cannot be created (missing folder, access denied, in use) is skipped,
+    // unless its path is too long for the system: then no entry of that length could ever land.
+    const bool tooLong = GetLastError() == ERROR_FILENAME_EXCED_RANGE || DestinationTooLong(destination.path);
+    return tooLong ? DestinationOpen::TooLong : DestinationOpen::Skipped;
 }
 
 void CCopyProgressDlg::ShowProgress(DWORD entrySize) const {

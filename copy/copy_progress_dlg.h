@@ -7,7 +7,8 @@
 //
 // It reads the source, install and Windows directories from its owner, the main window, once at
 // initialisation. DoModal returns IDOK when every entry has been written or skipped, IDCANCEL
-// after Exit, and -1 when the pack cannot be read or a write fails: those paths show a message,
+// after Exit, and -1 when the pack cannot be read, a write fails or a destination's path is too
+// long for the system (which fails like a write): those paths show a message,
 // run the clean-up pass and post the quit message with code 18, which ends the modal loop.
 
 #include "controls.h"
@@ -70,6 +71,7 @@ protected:
 
 private:
     enum class TickFailure { None, Read, Write };
+    enum class DestinationOpen { Opened, Skipped, TooLong };
 
     std::unique_ptr<BYTE[]> m_transferBuffer; // the piece in transit, made at the first piece
 
@@ -79,7 +81,7 @@ private:
     void CreateInstallDirectories() const;
     bool ReadPackTable();
     TickFailure CopyNextPiece();
-    bool OpenDestination();
+    DestinationOpen OpenDestination();
     void ShowProgress(DWORD entrySize) const;
     // Message, clean-up pass and quit message: the end of the dialog after a failure.
     void Fail(const char* text);

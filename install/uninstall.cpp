@@ -46,6 +46,48 @@ void RemoveFolderLink(const char* name) {
     if (OpensAsLink(name))
         RemoveDirectoryA(name);
 }
+
+// The full path an open of `name` finally reaches, every link on the way resolved; empty where
+// the system cannot tell (it has no such call before Windows Vista, nor file links).
+std::string FinalPath(const char* name) {
+    using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    const auto getFinalPath = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!getFinalPath)
+        return {};
+    const HANDLE opened =
+        CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return {};
+    const UniqueHandle closer(opened);
+    std::vector<char> path(1024, '\0');
+    const DWORD length = getFinalPath(opened, path.data(), static_cast<DWORD>(path.size()), 0);
+    return length > 0 && length < path.size() ? std::string(path.data(), length) : std::string();
+}
+
+// Whether a file of the current folder is a link to somewhere else. Some platforms mark a file
+// link with no attribute and delete its target in its place, so the test is where it leads.
+bool LeadsElsewhere(const std::string& folderPath, const std::string& file) {
+    if (IsLink(file.c_str()))
+        return true;
+    const std::string reached = FinalPath(file.c_str());
+    if (folderPath.empty() || reached.empty())
+        return false;
+    const std::string inPlace = folderPath.back() == '\\' ? folderPath + file : folderPath + "\\" + file;
+    return lstrcmpiA(inPlace.c_str(), reached.c_str()) != 0;
+}
+
+// Deletes a file of the current folder; a link goes only where the platform deletes the link
+// itself, never its target, and otherwise stays.
+void RemoveFile(const std::string& folderPath, const std::string& file) {
+    if (!LeadsElsewhere(folderPath, file)) {
+        CFile::Remove(file.c_str());
+        return;
+    }
+    if (OpensAsLink(file.c_str()))
+        CFile::Remove(file.c_str());
+}
 } // namespace
 
 void CSetupMainDlg::OnUninstall() {
@@ -70,7 +112,8 @@ void CSetupMainDlg::OnUninstall() {
 }
 
 // Depth first: each sub-folder as the enumeration meets it, then the folder's files in the
-// order found. A file that cannot be deleted throws CFileException, which ends the removal.
+// order found. A file that cannot be deleted throws CFileException, which ends the removal. A
+// file that is a link to elsewhere is never deleted through: its target stays.
 void CSetupMainDlg::DeleteTree(const char* name) {
     if (IsLink(name)) {
         RemoveFolderLink(name);
@@ -92,8 +135,9 @@ void CSetupMainDlg::DeleteTree(const char* name) {
                 DeleteTree(entry.c_str());
         }
     }
+    const std::string folderPath = FinalPath(".");
     for (const std::string& file : files)
-        CFile::Remove(file.c_str());
+        RemoveFile(folderPath, file);
 
     SetCurrentDirectoryA("..");
     RemoveDirectoryA(name);

@@ -8,6 +8,8 @@
 //                                 with popup: of the pop-up last active above that window
 //   probe dialogs                 every visible dialog: its caption and its controls' texts
 //   probe close CAPTION           asks every visible window of that caption to close (its close box)
+//   probe hold FILE               opens FILE as a program that has it in use would (others may only
+//                                 read it), says "held=1" and keeps it open until killed
 #include <windows.h>
 
 #include <cstdio>
@@ -116,6 +118,19 @@ BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
+int HoldFile(const char* path) {
+    const HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("held=0\n");
+        return 1;
+    }
+    std::printf("held=1\n");
+    std::fflush(stdout);
+    Sleep(INFINITE); // the handle goes when the process is killed
+    CloseHandle(file);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +148,8 @@ int main(int argc, char** argv) {
         return EnumWindows(CloseWindowNamed, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "dialogs") == 0)
         return EnumWindows(ListDialog, 0) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "hold") == 0)
+        return HoldFile(argv[2]);
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
     return 2;
 }

@@ -324,6 +324,22 @@ TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
         EXPECT_EQ(ProgressPosition(c.done, c.whole), c.position) << c.done << " of " << c.whole;
 }
 
+TEST(CopyProgress, DestinationsTooLongForTheSystemAreTold) {
+    const std::string folder248 = "C:\\" + std::string(245, 'f'); // 248 characters
+    const struct {
+        std::string path;
+        bool tooLong;
+    } cases[] = {
+        {"C:\\HexbreakerDemo\\readme.txt", false},
+        {"C:\\" + std::string(256, 'n'), false}, // 259: the longest path
+        {"C:\\" + std::string(257, 'n'), true},  // 260
+        {folder248 + "\\x.txt", false},          // the longest folder
+        {folder248 + "f\\x.txt", true},          // a folder of 249
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DestinationTooLong(c.path), c.tooLong) << c.path.size() << " characters";
+}
+
 // ---- Copying ----
 
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
@@ -404,6 +420,42 @@ TEST_F(CopyDialogTest, EntriesGoWhereTheirNamesSayAndSomeAreSkippedSilently) {
         EXPECT_EQ(working[i].totalDone, total) << entries[i].name;
     }
     EXPECT_EQ(working.back().totalBar, 100);
+}
+
+// An install directory near the length limit: where every destination fits, the install is
+// complete; where one does not, the copying fails as on a full disk and cleans up, rather than
+// leaving that entry out of an install that reports success.
+TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFails) {
+    const std::vector<FixtureEntry> entries = {
+        {"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}};
+    WritePack(entries);
+    const std::string games = JoinPath(m_base, "games");
+    for (const size_t length : {size_t{230}, size_t{245}}) {
+        SCOPED_TRACE(length);
+        // A parent folder of the length that makes the install directory `length` characters.
+        const size_t parentLength = length - std::string("\\HexbreakerDemo").size();
+        ASSERT_LT(games.size() + 2, parentLength);
+        const std::string parent = JoinPath(games, std::string(parentLength - games.size() - 1, 'd'));
+        ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr)) << parent;
+        m_folders.install = JoinPath(parent, "HexbreakerDemo");
+        ASSERT_EQ(m_folders.install.size(), length);
+        const bool fits = !DestinationTooLong(m_folders.install + "\\Multi\\canyon.mfd");
+
+        const CopyOutcome outcome = RunCopyDialog(m_folders);
+
+        if (fits) {
+            ExpectCleanEnd(outcome, IDOK);
+            EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.install, "readme.txt")), entries[0].data);
+            EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.Multi(), "canyon.mfd")), entries[1].data);
+            EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.install, "last.txt")), entries[2].data);
+        } else {
+            ExpectQuitAfter(outcome, kWriteFailed);
+            EXPECT_EQ(outcome.ticks.back().current, 1);
+            EXPECT_FALSE(fs::exists(fs::u8path(JoinPath(m_folders.install, "readme.txt"))));
+            EXPECT_FALSE(fs::exists(fs::u8path(JoinPath(m_folders.install, "last.txt"))));
+        }
+        RemoveTree(parent);
+    }
 }
 
 // The close message takes the Cancel button's way (the pack, the timer and the entry tables stay), and

@@ -101,7 +101,7 @@ protected:
         for (const char* name : names)
             ASSERT_TRUE(CreateDirectoryA(Path(name).c_str(), nullptr)) << name;
     }
-    void MakeFolderLink(const std::string& link, const std::string& target) const {
+    void MakeLink(const std::string& link, const std::string& target) const {
         RunHost("/bin/ln -s \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"");
         ASSERT_TRUE(WaitFor(true, link)) << link;
     }
@@ -196,23 +196,27 @@ TEST_F(DeleteTreeTest, NeverFollowsALink) {
     MakeFile(Outside("full\\canary.txt"));
     MakeFolders({"Multi"});
     MakeFile(Path("Multi\\canyon.mfd"));
-    MakeFolderLink(Path("Multi\\to-full"), Outside("full"));
-    MakeFolderLink(Path("to-empty"), Outside("empty"));
+    MakeLink(Path("Multi\\to-full"), Outside("full"));
+    MakeLink(Path("to-empty"), Outside("empty"));
+    MakeFile(Outside("saved.txt"));
+    MakeLink(Path("to-file.txt"), Outside("saved.txt"));
 
     EXPECT_EQ(DeleteTreeReporting(), "");
     EXPECT_TRUE(Exists(Outside("full\\canary.txt")));
     EXPECT_TRUE(Exists(Outside("empty")));
+    EXPECT_TRUE(Exists(Outside("saved.txt")));
     EXPECT_FALSE(Exists(Path("Multi\\canyon.mfd")));
     // A link the platform cannot remove by itself stays, and so do the folders holding it.
     EXPECT_EQ(Exists(Path("Multi")), Exists(Path("Multi\\to-full")));
-    EXPECT_EQ(Exists(Path("")), Exists(Path("to-empty")) || Exists(Path("Multi")));
+    EXPECT_EQ(Exists(Path("")),
+              Exists(Path("to-empty")) || Exists(Path("Multi")) || Exists(Path("to-file.txt")));
 }
 
 // The platform may remove an empty target in place of the link: it must not be asked to.
 TEST_F(DeleteTreeTest, TheFolderItselfBeingALinkLeavesItsEmptyTarget) {
     CreateDirectoryA(Outside("game").c_str(), nullptr);
     RemoveDirectoryA(Path("").c_str());
-    MakeFolderLink(Path(""), Outside("game"));
+    MakeLink(Path(""), Outside("game"));
 
     EXPECT_EQ(DeleteTreeReporting(), "");
     EXPECT_TRUE(Exists(Outside("game")));
