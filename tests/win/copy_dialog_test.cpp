@@ -58,11 +58,6 @@ std::vector<std::string> FolderContents(const std::string& folder) {
     return names;
 }
 
-void RemoveTree(const std::string& path) {
-    std::error_code error;
-    fs::remove_all(path, error);
-}
-
 // ---- The dialog under observation ----
 
 // What the dialog held and showed after one tick.
@@ -260,7 +255,7 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         m_base = JoinPath(std::string(temp) + "hxcopytest", std::to_string(GetCurrentProcessId()));
         SetCurrentDirectoryA("C:\\");
-        RemoveTree(m_base);
+        uitest::RemoveTree(m_base);
         CreateDirectoryA((std::string(temp) + "hxcopytest").c_str(), nullptr);
         CreateDirectoryA(m_base.c_str(), nullptr);
         m_folders.source = JoinPath(m_base, "cd");
@@ -273,7 +268,7 @@ protected:
 
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
-        RemoveTree(m_base);
+        uitest::RemoveTree(m_base);
     }
 
     std::string PackPath() const { return JoinPath(m_folders.source, "hxdemo.pak"); }
@@ -437,7 +432,7 @@ TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFai
             EXPECT_FALSE(fs::exists(fs::u8path(JoinPath(m_folders.install, "readme.txt"))));
             EXPECT_FALSE(fs::exists(fs::u8path(JoinPath(m_folders.install, "last.txt"))));
         }
-        RemoveTree(parent);
+        uitest::RemoveTree(parent);
     }
 }
 
@@ -563,30 +558,8 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritte
         EXPECT_TRUE(outcome.ticks.empty());
         ExpectOnlyProfiles();
         EXPECT_EQ(FolderContents(JoinPath(m_base, "games")), std::vector<std::string>{"HexbreakerDemo"});
-        RemoveTree(m_folders.install);
+        uitest::RemoveTree(m_folders.install);
     }
-}
-
-TEST_F(CopyDialogTest, APackCutShortWhileCopyingFailsAtOnceAndCleansUp) {
-    WritePack({{"readme.txt", "read me"}, {"hum6.bmp", "face"}, {"game.dat", patternBytes(4 * kPiece, 8)}});
-    bool cut = false;
-    Script script;
-    script.afterTick = [&](ObservedCopyDlg& dialog) {
-        if (!cut && dialog.Current() == 2 && dialog.FileDone() == kPiece) {
-            cut = true;
-            fs::resize_file(PackPath(), dialog.Locations()[2].offset + kPiece + 10);
-        }
-    };
-
-    const CopyOutcome outcome = RunCopyDialog(m_folders, script);
-
-    ExpectQuitAfter(outcome, kCopyFailed);
-    // The failing tick was the last one: the timer was not started again.
-    ASSERT_FALSE(outcome.ticks.empty());
-    EXPECT_EQ(outcome.ticks.back().current, 2);
-    EXPECT_EQ(outcome.ticks.back().fileDone, kPiece);
-    EXPECT_EQ(WorkingTicks(outcome.ticks).size(), outcome.ticks.size());
-    ExpectOnlyProfiles({"hum6.bmp"});
 }
 
 // A destination that opens but takes no data: the build makes a folder whose "hxduninst.exe" is a

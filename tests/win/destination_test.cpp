@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <cstdlib>
 #include <functional>
 
@@ -143,17 +142,6 @@ bool MakeFolder(const std::string& path, DWORD attributes = 0) {
     return made;
 }
 
-void RemoveTree(const std::string& path) {
-    std::error_code error;
-    std::filesystem::remove_all(path, error);
-}
-
-std::string CurrentDirectory() {
-    char path[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, path);
-    return path;
-}
-
 // The whole tree as text: a label, then its children in parentheses, "E:(hxbrowse(a,b))".
 std::string Outline(HWND tree, HTREEITEM item) {
     std::string text = ItemLabel(tree, item);
@@ -187,7 +175,7 @@ HTREEITEM FindItem(HWND tree, HTREEITEM item, const std::string& label) {
 class DestinationDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(kWorkDir);
+        uitest::RemoveTree(kWorkDir);
         ASSERT_TRUE(MakeFolder(kWorkDir));
         for (const char* name :
              {"Zeta", "alpha", "Beta", "Beta\\Inner", "RECYCLER", "Recycled", "sub", "sub\\recycled"})
@@ -199,7 +187,7 @@ protected:
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
-        RemoveTree(kWorkDir);
+        uitest::RemoveTree(kWorkDir);
     }
 
     static void WriteFile(const std::string& path, size_t size) {
@@ -267,7 +255,7 @@ TEST_F(DestinationDialogTest, ListsTheFixedDrivesAndTheStartFoldersSubfoldersSor
     EXPECT_TRUE(currentExpanded);
     EXPECT_EQ(browser.m_strPath, kWorkDir);
     EXPECT_EQ(spaceText, FreeSpaceText(browser.m_nFreeMB));
-    EXPECT_EQ(CurrentDirectory(), kWorkDir);
+    EXPECT_EQ(uitest::CurrentDirectory(), kWorkDir);
 }
 
 TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
@@ -286,7 +274,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
             for (auto item = TreeView_GetParent(tree, dlg.m_hCurrentItem); item;
                  item = TreeView_GetParent(tree, item))
                 chainOpen = chainOpen && IsExpanded(tree, item);
-            steps.push_back({Outline(tree), dlg.m_strPath, CurrentDirectory(), notifyResult,
+            steps.push_back({Outline(tree), dlg.m_strPath, uitest::CurrentDirectory(), notifyResult,
                              TreeView_GetSelection(tree) == dlg.m_hCurrentItem, chainOpen});
         };
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "Beta")));
@@ -319,7 +307,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
     }
     EXPECT_EQ(result, IDOK); // E: has room
     EXPECT_EQ(browser.m_strPath, "E:\\");
-    EXPECT_EQ(CurrentDirectory(), "E:\\"); // never restored
+    EXPECT_EQ(uitest::CurrentDirectory(), "E:\\"); // never restored
 }
 
 TEST_F(DestinationDialogTest, AFolderThatCannotBeEnteredIsStillTheResult) {
@@ -329,7 +317,7 @@ TEST_F(DestinationDialogTest, AFolderThatCannotBeEnteredIsStillTheResult) {
     const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
         HWND tree = dlg.m_tree.m_hWnd;
         HTREEITEM zeta = FindItem(tree, TreeView_GetRoot(tree), "Zeta");
-        RemoveTree(std::string(kWorkDir) + "\\Zeta");
+        uitest::RemoveTree(std::string(kWorkDir) + "\\Zeta");
         auto box = uitest::AnswerNextMessageBox(IDOK);
         DoubleClick(dlg, zeta);
         seen = box.get();
@@ -386,7 +374,7 @@ TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLett
         uitest::PressButton(dlg.m_hWnd, IDCANCEL);
     });
     SetCurrentDirectoryA("C:\\");
-    RemoveTree(cdFolder);
+    uitest::RemoveTree(cdFolder);
     EXPECT_EQ(selection, CB_ERR);
     EXPECT_NE(outline.find("hxbrowse"), std::string::npos) << outline;
     EXPECT_EQ(rootLabel, "D:");
@@ -408,7 +396,7 @@ TEST_F(DestinationDialogTest, PickingADriveListsItsRootAndMeasuresIt) {
     EXPECT_EQ(outline.rfind("C:(", 0), 0u) << outline;
     EXPECT_NE(outline.find("windows"), std::string::npos) << outline;
     EXPECT_EQ(browser.m_strPath, "C:\\");
-    EXPECT_EQ(CurrentDirectory(), "C:\\");
+    EXPECT_EQ(uitest::CurrentDirectory(), "C:\\");
     EXPECT_EQ(space, FreeSpaceText(browser.m_nFreeMB));
 }
 

@@ -1,5 +1,6 @@
 #include "ui_helpers.h"
 
+#include <filesystem>
 #include <map>
 #include <thread>
 
@@ -177,6 +178,17 @@ std::optional<int> TakeQuitMessage() {
         if (msg.message == WM_QUIT)
             code = static_cast<int>(msg.wParam);
     return code;
+}
+
+void RemoveTree(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+}
+
+std::string CurrentDirectory() {
+    char path[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, path);
+    return path;
 }
 
 void RunSoon(std::function<void()> action, UINT delay) {

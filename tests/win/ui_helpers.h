@@ -53,6 +53,10 @@ void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer);
 // loop left there for the loops outside it, or nullopt when there was none.
 std::optional<int> TakeQuitMessage();
 
+// Removes a folder and everything in it; nothing when it does not exist.
+void RemoveTree(const std::string& path);
+std::string CurrentDirectory();
+
 // Runs `action` on the calling thread's message queue after `delay`, from inside whatever
 // modal loop is running then (a thread timer).
 void RunSoon(std::function<void()> action, UINT delay = 10);
