@@ -2,10 +2,13 @@
 xdotool, the screen through screenshots, the registry through `wine reg`, window state through
 the probe program."""
 
+import atexit
 import filecmp
+import functools
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import time
@@ -40,11 +43,14 @@ REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg
 # Where their writes to the Windows system folder (C:\windows\system32) land: syswow64 for a 32-bit
 # program on the 64-bit prefix, system32 for a 64-bit one.
 SYSTEM_DIR = Path(ENV["HX_SYSTEM_DIR"])
-WINDOWS_DIR = Path(ENV["WINEPREFIX"]) / "drive_c" / "windows"
+DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
+WINDOWS_DIR = DRIVE_C / "windows"
 # The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
 BIN_DIR = Path(os.environ.get("HX_BIN_DIR", ENV["HX_WIN_BIN_DIR"]))
 SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
 PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e" / "probe.exe"))
+CD_IMAGE = Path(os.environ.get("HX_CD_IMAGE", ROOT / "build" / "cd"))
+HXPACK = ROOT / "build" / "bin" / "hxpack"  # the native tool, whichever Windows tree runs
 
 
 def wine(*args, check=True, timeout=60):
@@ -87,7 +93,23 @@ def reg_text(key, value):
     return None
 
 
+def registry_values(key):
+    """The REG_SZ values of a key, in the registry's order; None when the key is absent."""
+    result = reg("query", key, check=False)
+    if result.returncode != 0:
+        return None
+    values = []
+    for line in result.stdout.splitlines():
+        parts = line.strip().split("    ")
+        if len(parts) >= 2 and parts[1] == "REG_SZ":
+            values.append((parts[0], parts[2] if len(parts) > 2 else ""))
+    return values
+
+
 def unix_path(windows_path):
+    """Where a Windows path lies on this machine (C: paths without asking Wine)."""
+    if windows_path[:3].upper() == "C:\\":
+        return DRIVE_C.joinpath(*windows_path[3:].split("\\"))
     return Path(wine("winepath", "-u", windows_path).stdout.strip())
 
 
@@ -96,17 +118,109 @@ def programs_folder():
     return unix_path(reg_text(SHELL_FOLDERS_KEY, "Programs"))
 
 
-def children(caption, of_popup=False):
-    """The child windows of a top-level window: (class, (left, top, right, bottom), visible, text)."""
-    command = [WINE, str(PROBE_EXE), "children", caption, *(["popup"] if of_popup else [])]
+def child_windows(*args):
+    """The probe's child-window report: ("dialog", caption) before each dialog's children when no
+    caption is given, then (class, (left, top, right, bottom), visible, text) for each child."""
+    command = [WINE, str(PROBE_EXE), "children", *args]
     # A picture control's text is its resource number, not text.
     output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(errors="replace")
     found = []
     for line in output.splitlines():
-        if line.startswith("child="):
+        if line.startswith("dialog="):
+            found.append(("dialog", line[len("dialog="):]))
+        elif line.startswith("child="):
             window_class, rect, visible, text = line[len("child="):].split("\t", 3)
             found.append((window_class, tuple(map(int, rect.split(","))), visible == "1", text))
     return found
+
+
+def children(caption, of_popup=False):
+    """The child windows of a top-level window: (class, (left, top, right, bottom), visible, text)."""
+    return child_windows(caption, *(["popup"] if of_popup else []))
+
+
+def dialogs():
+    """(caption, texts of the controls) of every visible dialog, message boxes included."""
+    found = []
+    for row in child_windows():
+        if row[0] == "dialog":
+            found.append((row[1], []))
+        elif found and row[3]:
+            found[-1][1].append(row[3])
+    return found
+
+
+def dialog_showing(text):
+    return any(text in texts for _, texts in dialogs())
+
+
+def processes_named(program):
+    """(pid, arguments) of the Windows processes started as `program ...` (Wine's desktop excluded)."""
+    output = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
+    found = []
+    for line in output.splitlines():
+        pid, _, args = line.strip().partition(" ")
+        if args.lower().startswith(program + " ") and "/desktop" not in args.lower():
+            found.append((int(pid), args))
+    return found
+
+
+def pack_destinations(pack, install_dir=r"C:\HexbreakerDemo"):
+    """(name, Windows destination path) of every pack entry, as the native tool lists them."""
+    listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
+    return [(fields[1], fields[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"))
+            for fields in (line.split("\t") for line in listing.splitlines()) if fields[0] != "total"]
+
+
+LARGE_FILE = "intro.avi"
+LARGE_SIZE = 64 * 1024 * 1024
+
+
+@functools.cache
+def large_pack():
+    """A pack that takes some seconds to copy: the demo's files and LARGE_FILE among them (made once)."""
+    work = Path(tempfile.mkdtemp(prefix="hx-large-pack-"))
+    atexit.register(shutil.rmtree, work, True)
+    files = work / "files"
+    subprocess.run([HXPACK, "extract", CD_IMAGE / "hxdemo.pak", files], check=True, capture_output=True)
+    block = bytes(range(256)) * 4096
+    with open(files / LARGE_FILE, "wb") as large:
+        for _ in range(LARGE_SIZE // len(block)):
+            large.write(block)
+    subprocess.run([HXPACK, "create", work / "hxdemo.pak", *sorted(files.iterdir())], check=True,
+                   capture_output=True)
+    return work / "hxdemo.pak"
+
+
+def _c_string(data, at):
+    return data[at:data.index(b"\0", at)].decode("cp1252")
+
+
+def read_shell_link(path):
+    """Target, description and working directory of a .lnk file, read from its bytes."""
+    data = Path(path).read_bytes()
+    assert data[:4] == b"\x4c\x00\x00\x00", "not a shell link"
+    flags = struct.unpack_from("<I", data, 0x14)[0]
+    offset = 0x4C
+    if flags & 0x1:  # an item-id list
+        offset += 2 + struct.unpack_from("<H", data, offset)[0]
+    target = None
+    if flags & 0x2:  # link info: the local base path and a common suffix
+        size, _, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, offset)
+        if info_flags & 0x1:
+            target = _c_string(data, offset + base) + _c_string(data, offset + suffix)
+        offset += size
+    width = 2 if flags & 0x80 else 1
+    strings = {}
+    for bit, name in ((0x4, "description"), (0x8, "relative"), (0x10, "working_dir"), (0x20, "arguments"),
+                      (0x40, "icon")):
+        if flags & bit:
+            count = struct.unpack_from("<H", data, offset)[0]
+            raw = data[offset + 2:offset + 2 + count * width]
+            # Some writers count the terminating NUL in the length.
+            strings[name] = raw.decode("utf-16-le" if width == 2 else "cp1252").rstrip("\0")
+            offset += 2 + count * width
+    return target, strings.get("description"), strings.get("working_dir")
 
 
 def click_button(caption, text, of_popup=False):

@@ -4,9 +4,9 @@
 //   probe minimize CAPTION        minimises the window as its taskbar button would
 //   probe above UPPER LOWER       whether UPPER stands above LOWER in the z-order
 //   probe list                    every top-level window: handle, class, caption, state
-//   probe children CAPTION [popup]  each child window: class, rectangle on screen, visibility, text;
-//                                 with popup: of the pop-up last active above that window
-//   probe dialogs                 every visible dialog: its caption and its controls' texts
+//   probe children [CAPTION [popup]]  each child window: class, rectangle on screen, visibility, text;
+//                                 with popup: of the pop-up last active above that window; without
+//                                 a caption: of every visible dialog, each after a "dialog=" line
 //   probe close CAPTION           asks every visible window of that caption to close (its close box)
 //   probe hold FILE               opens FILE as a program that has it in use would (others may only
 //                                 read it), says "held=1" and keeps it open until killed
@@ -14,7 +14,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 int ReportWindow(const char* caption) {
@@ -81,7 +80,21 @@ BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK ReportDialog(HWND hwnd, LPARAM) {
+    char windowClass[64] = {};
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    if (!IsWindowVisible(hwnd) || std::strcmp(windowClass, "#32770") != 0)
+        return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    std::printf("dialog=%s\n", caption);
+    EnumChildWindows(hwnd, ReportChild, 0);
+    return TRUE;
+}
+
 int ReportChildren(const char* caption, bool ofPopup) {
+    if (!caption)
+        return EnumWindows(ReportDialog, 0) ? 0 : 1;
     HWND hwnd = FindWindowA(nullptr, caption);
     if (hwnd && ofPopup)
         hwnd = GetLastActivePopup(hwnd);
@@ -91,26 +104,6 @@ int ReportChildren(const char* caption, bool ofPopup) {
     return 0;
 }
 
-BOOL CALLBACK AppendChildText(HWND child, LPARAM texts) {
-    char text[256] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (text[0])
-        reinterpret_cast<std::string*>(texts)->append("|").append(text);
-    return TRUE;
-}
-
-BOOL CALLBACK ListDialog(HWND hwnd, LPARAM) {
-    char windowClass[64] = {};
-    GetClassNameA(hwnd, windowClass, sizeof windowClass);
-    if (!IsWindowVisible(hwnd) || std::strcmp(windowClass, "#32770") != 0)
-        return TRUE;
-    char caption[256] = {};
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    std::string texts;
-    EnumChildWindows(hwnd, AppendChildText, reinterpret_cast<LPARAM>(&texts));
-    std::printf("dialog caption=%s texts=%s\n", caption, texts.c_str());
-    return TRUE;
-}
 BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
     char text[256] = {};
     GetWindowTextA(hwnd, text, sizeof text);
@@ -140,14 +133,12 @@ int main(int argc, char** argv) {
         return Minimize(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "above") == 0)
         return ReportAbove(argv[2], argv[3]);
-    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "children") == 0)
-        return ReportChildren(argv[2], argc == 4 && std::strcmp(argv[3], "popup") == 0);
+    if (argc >= 2 && argc <= 4 && std::strcmp(argv[1], "children") == 0)
+        return ReportChildren(argc > 2 ? argv[2] : nullptr, argc == 4 && std::strcmp(argv[3], "popup") == 0);
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return EnumWindows(ListWindow, 0) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "close") == 0)
         return EnumWindows(CloseWindowNamed, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
-    if (argc == 2 && std::strcmp(argv[1], "dialogs") == 0)
-        return EnumWindows(ListDialog, 0) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "hold") == 0)
         return HoldFile(argv[2]);
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");

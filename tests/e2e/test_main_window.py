@@ -22,6 +22,16 @@ POINTS = {"play": (330, 20), "install": (380, 60), "directx": (380, 95), "uninst
 NOWHERE = (150, 150)
 
 
+def shows_label(setup, name, look):
+    """Whether the main window of `setup` shows a label `look`: 'lit', 'grey' or 'normal' (as in the
+    background picture), within a few seconds."""
+    (x, y, width, height), lit, grey = LABELS[name]
+    expected = {"lit": lambda: art(lit), "grey": lambda: art(grey),
+                "normal": lambda: region(art("background.bmp"), x, y, width, height)}[look]()
+    left, top = setup.origin()
+    return wait_until(lambda: same_pixels(region(screenshot(), left + x, top + y, width, height), expected), 3)
+
+
 class MainWindowCase(unittest.TestCase):
     setup = None
 
@@ -38,18 +48,8 @@ class MainWindowCase(unittest.TestCase):
         self.setup = start_setup()
         return self.setup
 
-    def label_on_screen(self, name):
-        (x, y, width, height), _, _ = LABELS[name]
-        left, top = self.setup.origin()
-        return region(screenshot(), left + x, top + y, width, height)
-
     def assert_label_looks(self, name, look):
-        """look: 'lit', 'grey' or 'normal' (as in the background picture)."""
-        (x, y, width, height), lit, grey = LABELS[name]
-        expected = {"lit": lambda: art(lit), "grey": lambda: art(grey),
-                    "normal": lambda: region(art("background.bmp"), x, y, width, height)}[look]()
-        shown = wait_until(lambda: same_pixels(self.label_on_screen(name), expected), timeout=3)
-        self.assertTrue(shown, f"{name} is not drawn {look}")
+        self.assertTrue(shows_label(self.setup, name, look), f"{name} is not drawn {look}")
 
 
 class NotInstalled(MainWindowCase):

@@ -11,14 +11,13 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import (CAPTION, CD, DIRECTPLAY_KEY, ENV, PRODUCT_KEY, ROOT, SETUP_EXE, art, children, click_button,
-                     key_exists, probe, programs_folder, reg, region, same_pixels, screenshot,
-                     set_directplay_record, set_installed, start_setup, unix_path, wait_until, xdotool)
-from test_main_window import LABELS, POINTS
+from harness import (CAPTION, CD, DIRECTPLAY_KEY, ENV, PRODUCT_KEY, SETUP_EXE, children, click_button, key_exists,
+                     probe, programs_folder, reg, set_directplay_record, set_installed, start_setup, unix_path,
+                     wait_until, xdotool)
+from test_main_window import POINTS, shows_label
 
 BIN = SETUP_EXE.parent
 CD_IMAGE_DIRECTX = BIN.parent / "cd" / "directx"
-SHOTS = ROOT / "build" / "screens"
 APP_NAME = "setup"  # the caption of the program's own boxes: its file name
 GAME_CAPTION = "HexbreakerDemo (stand-in)"
 GROUP_SHORTCUTS = ["HexbreakerDemo.lnk", "Read Me.lnk", "Uninstall HexbreakerDemo.lnk", "Hexbreaker Homepage.lnk"]
@@ -66,11 +65,6 @@ def snapshot():
     """Everything removal touches: the files of both folders and the two records."""
     files = sorted(str(p) for root in (install_dir(), program_group()) if root.exists() for p in root.rglob("*"))
     return files, key_exists(PRODUCT_KEY), key_exists(DIRECTPLAY_KEY)
-
-
-def save_shot(name):
-    SHOTS.mkdir(parents=True, exist_ok=True)
-    screenshot().save(SHOTS / f"e2e-{name}.png")
 
 
 def box_text(caption):
@@ -144,7 +138,6 @@ class Uninstall(RemovalCase):
         before = snapshot()
         self.start()
         self.ask_uninstall()
-        save_shot("uninstall-confirm")
         click_button(APP_NAME, "Cancel")
         self.assertTrue(wait_gone(APP_NAME))
         self.assert_still_running()
@@ -156,7 +149,6 @@ class Uninstall(RemovalCase):
         self.ask_uninstall()
         click_button(APP_NAME, "OK")
         self.assertEqual(box_text(APP_NAME), "Uninstall completed.")
-        save_shot("uninstall-completed")
         self.assertFalse(install_dir().exists())
         self.assertFalse(program_group().exists())
         self.assertFalse(key_exists(PRODUCT_KEY))
@@ -168,43 +160,7 @@ class Uninstall(RemovalCase):
         self.setup = None
 
         self.start()
-        (x, y, width, height), _, grey = LABELS["uninstall"]
-        left, top = self.setup.origin()
-        shown_grey = wait_until(lambda: same_pixels(region(screenshot(), left + x, top + y, width, height),
-                                                    art(grey)), timeout=3)
-        self.assertTrue(shown_grey, "the next start shows the not-installed state")
-
-    def test_read_only_file_stops_the_removal_and_keeps_the_records(self):
-        make_installed()
-        (install_dir() / "readme.txt").chmod(0o444)  # Wine shows it as a read-only file
-        self.start()
-        self.ask_uninstall()
-        click_button(APP_NAME, "OK")
-        self.assertEqual(box_text(APP_NAME), "Access to an unnamed file was denied.")
-        save_shot("uninstall-file-error")
-        click_button(APP_NAME, "OK")
-        self.assertTrue(wait_gone(APP_NAME))
-        self.assert_still_running()
-        self.assertTrue((install_dir() / "readme.txt").exists())
-        self.assertFalse((install_dir() / "Multi").exists(), "its sub-folders went first")
-        self.assertEqual(sorted(p.name for p in program_group().iterdir()), sorted(GROUP_SHORTCUTS))
-        self.assertTrue(key_exists(PRODUCT_KEY))
-        self.assertTrue(key_exists(DIRECTPLAY_KEY))
-
-    def test_moved_install_folder_is_reported_and_nothing_changes(self):
-        make_installed()
-        shutil.rmtree(install_dir())
-        before = snapshot()
-        self.start()
-        self.ask_uninstall()
-        click_button(APP_NAME, "OK")
-        self.assertEqual(box_text("Error"),
-                         "Unable to uninstall because of installed directory was moved or deleted.")
-        save_shot("uninstall-moved")
-        click_button("Error", "OK")
-        self.assertTrue(wait_gone("Error"))
-        self.assert_still_running()
-        self.assertEqual(snapshot(), before)
+        self.assertTrue(shows_label(self.setup, "uninstall", "grey"), "the next start shows the installed state")
 
 
 class PlayGame(RemovalCase):
@@ -229,7 +185,6 @@ class PlayGame(RemovalCase):
         make_installed()
         texts = self.play_and_expect_hand_over()
         self.assertIn("Program file: C:\\HexbreakerDemo\\hxdemo.exe", texts)
-        save_shot("play-game-stand-in")
 
     def test_installed_game_deleted_starts_the_one_on_path(self):
         make_installed(with_game=False)
@@ -255,8 +210,6 @@ class PlayGame(RemovalCase):
 
 INSTALLERS = {"Install DirectX 5.2": ("dx5eng.exe", "DirectX 5.2 setup (stand-in)"),
               "Install Direct Show": ("dxmweb.exe", "DirectShow setup (stand-in)")}
-DIALOG_TEXTS = ["DirectX Installation.", "This game needs DirectX 5.2 or above to play.",
-                "And, it uses DirectShow to play movie files.", "Please install it, if you didn't."]
 
 
 class DirectX(RemovalCase):
@@ -285,17 +238,8 @@ class DirectX(RemovalCase):
         self.assertIn(f"Command line: {program}", texts)
         self.assertIn(f"Program file: D:\\directx\\{program}", texts)
 
-    def test_dialog_texts_buttons_and_cancel(self):
+    def test_cancel_starts_nothing(self):
         self.open_dialog()
-        save_shot("directx-dialog")
-        shown = children(CAPTION, of_popup=True)
-        texts = sorted((rect[1], text) for cls, rect, _, text in shown
-                       if cls == "Static" and text and "\ufffd" not in text)
-        self.assertEqual([text for _, text in texts], DIALOG_TEXTS, "the texts from top to bottom")
-        buttons = {text: rect for cls, rect, visible, text in shown if cls == "Button" and visible}
-        self.assertEqual(set(buttons), {"Cancel", *INSTALLERS})
-        tops = [buttons[name][1] for name in ("Install DirectX 5.2", "Install Direct Show", "Cancel")]
-        self.assertEqual(tops, sorted(tops), "the two installers above Cancel")
         self.assertEqual(probe("window", CAPTION)["enabled"], "0", "the dialog is modal")
         click_button(CAPTION, "Cancel", of_popup=True)
         self.assert_still_running()
@@ -313,7 +257,6 @@ class DirectX(RemovalCase):
         (CD / "directx").rename(CD / "directx.out")
         click_button(CAPTION, "Install DirectX 5.2", of_popup=True)
         self.assertEqual(box_text("Error"), INSERT_CD)
-        save_shot("directx-insert-cd")
         click_button("Error", "Retry")
         time.sleep(1)
         self.assertEqual(box_text("Error"), INSERT_CD, "asked again while the CD is still out")

@@ -20,26 +20,6 @@ PackReadResult readBytes(const Bytes& bytes) {
     return readPackTable(source);
 }
 
-TEST(PackReader, ReadsEachEntryFromItsOwnOffsetAndStopsAtEntry0sData) {
-    const std::vector<fixture::FixtureEntry> entries = {
-        {"first.txt", "1111"}, {"second.mfd", patternBytes(5000, 2)}, {"empty.dll", ""}};
-    PackWriterOptions reversed;
-    reversed.dataOrder = fixture::reversedOrder(entries.size());
-    const Bytes pack = buildPack(entries, reversed);
-    MemorySource source(pack);
-    const PackReadResult result = readPackTable(source);
-    ASSERT_TRUE(result.ok()) << result.message;
-    ASSERT_EQ(result.table.entries.size(), entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const PackEntry& entry = result.table.entries[i];
-        EXPECT_EQ(entry.name, entries[i].name);
-        EXPECT_EQ(std::string(pack.begin() + entry.offset, pack.begin() + entry.offset + entry.size),
-                  entries[i].data);
-    }
-    EXPECT_EQ(result.table.totalSize, 5004);
-    EXPECT_EQ(source.position(), result.table.entries[0].offset);
-}
-
 TEST(PackReader, AcceptsTheLimitsOfTheFormat) {
     EXPECT_TRUE(readBytes(buildPack({{std::string(kMaxNameLength, 'n'), "x"}})).ok());
     std::vector<fixture::FixtureEntry> most(kMaxEntries, fixture::FixtureEntry{"n", ""});

@@ -3,9 +3,9 @@
 // tests/rig/with-full-drive when it is mounted).
 #include "app.h"
 #include "browse_rules.h"
-#include "dialog_checks.h"
 #include "dir_browse_dlg.h"
 #include "install_dir_dlg.h"
+#include "pack_fixture.h"
 #include "sound_cues.h"
 #include "ui_helpers.h"
 
@@ -51,39 +51,13 @@ TEST(BrowseRules, FreeSpaceIsTheExactByteCountInWholeMegabytes) {
     EXPECT_TRUE(HasRoomToInstall(INT_MAX));
 }
 
-TEST(BrowseRules, PathPiecesAndPathsFromLabels) {
-    const struct {
-        const char* path;
-        std::vector<std::string> pieces;
-    } splits[] = {
-        {"C:\\GAMES\\FOO", {"C:", "GAMES", "FOO"}},
-        {"C:\\", {"C:"}},
-        {"C:\\\\GAMES\\\\FOO\\", {"C:", "GAMES", "FOO"}},
-        {"D:\\Program Files", {"D:", "Program Files"}},
-        {"", {}},
-    };
-    for (const auto& c : splits)
-        EXPECT_EQ(SplitPathPieces(c.path), c.pieces) << c.path;
-
-    EXPECT_EQ(PathFromLabels("C:", {"GAMES"}, "FOO"), "C:\\GAMES\\FOO");
-    EXPECT_EQ(PathFromLabels("C:", {}, "GAMES"), "C:\\GAMES");
+TEST(BrowseRules, PathsSplitJoinAndTakeTheProductFolderWithoutDoubleBackslash) {
+    EXPECT_EQ(SplitPathPieces("C:\\\\GAMES\\\\FOO\\"), (std::vector<std::string>{"C:", "GAMES", "FOO"}));
+    EXPECT_EQ(SplitPathPieces("C:\\"), std::vector<std::string>{"C:"});
     EXPECT_EQ(PathFromLabels("E:", {"a b", "c"}, "d"), "E:\\a b\\c\\d");
-}
-
-TEST(BrowseRules, OnlyRecycledInAnyCaseIsPassedOver) {
-    for (const char* name : {"RECYCLED", "Recycled", "recycled", "rEcYcLeD"})
-        EXPECT_TRUE(IsRecycledFolder(name)) << name;
-    for (const char* name : {"RECYCLER", "Recycled.old", "RECYCLE", "$Recycle.Bin", ""})
-        EXPECT_FALSE(IsRecycledFolder(name)) << name;
-}
-
-TEST(DestinationRules, ProductFolderAndCueAreJoinedWithoutDoubleBackslash) {
     EXPECT_EQ(InstallDirForFolder("D:\\"), "D:\\HexbreakerDemo");
-    EXPECT_EQ(InstallDirForFolder("C:\\Program Files"), "C:\\Program Files\\HexbreakerDemo");
-    EXPECT_EQ(InstallDirForFolder("C:\\GAMES\\FOO"), "C:\\GAMES\\FOO\\HexbreakerDemo");
+    EXPECT_EQ(InstallDirForFolder("C:\\GAMES"), "C:\\GAMES\\HexbreakerDemo");
     EXPECT_EQ(CuePath("D:\\", kCueNotEnoughSpace), "D:\\VocHarddiskNotenogh.wav");
-    EXPECT_EQ(CuePath("E:\\cd", kCueNotEnoughSpace), "E:\\cd\\VocHarddiskNotenogh.wav");
-    EXPECT_EQ(CuePath("", kCueNotEnoughSpace), "VocHarddiskNotenogh.wav");
 }
 
 std::string ItemLabel(HWND tree, HTREEITEM item) {
@@ -97,14 +71,6 @@ std::string ItemLabel(HWND tree, HTREEITEM item) {
     return text;
 }
 
-// The labels of an item's children, in the tree's order.
-std::vector<std::string> ChildLabels(HWND tree, HTREEITEM parent) {
-    std::vector<std::string> labels;
-    for (auto item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item))
-        labels.push_back(ItemLabel(tree, item));
-    return labels;
-}
-
 HTREEITEM InsertLabel(HWND tree, HTREEITEM parent, const std::string& label, HTREEITEM after) {
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent;
@@ -116,73 +82,54 @@ HTREEITEM InsertLabel(HWND tree, HTREEITEM parent, const std::string& label, HTR
 }
 
 TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
-    const std::vector<std::string> names = {
-        "zeta",
-        "Alpha",
-        "alpha2",
-        "ALPHA",
-        "beta",
-        "Beta10",
-        "beta9",
-        "10",
-        "9",
-        "099",
-        "_under",
-        "-dash",
-        "co-op",
-        "coop",
-        "co_op",
-        "a b",
-        "a.b",
-        "a~b",
-        "a!b",
-        "#hash",
-        "$Recycle.Bin",
-        "~tilde",
-        "Zulu",
-        "x(1)",
-        "x[1]",
-        "x{1}",
-        "x+1",
-        "x'1",
-        "Program Files",
-        "ProgramData",
-        "\xe9t\xe9",
-        "Ecole",
-        "\xc9"
-        "cole",
-    };
+    const std::vector<std::string> names = {"zeta",
+                                            "Alpha",
+                                            "alpha2",
+                                            "ALPHA",
+                                            "beta",
+                                            "Beta10",
+                                            "beta9",
+                                            "10",
+                                            "9",
+                                            "099",
+                                            "_under",
+                                            "-dash",
+                                            "co-op",
+                                            "coop",
+                                            "co_op",
+                                            "a b",
+                                            "a.b",
+                                            "a~b",
+                                            "a!b",
+                                            "#hash",
+                                            "$Recycle.Bin",
+                                            "~tilde",
+                                            "Zulu",
+                                            "x(1)",
+                                            "x[1]",
+                                            "x{1}",
+                                            "x+1",
+                                            "x'1",
+                                            "Program Files",
+                                            "ProgramData",
+                                            "\xe9t\xe9",
+                                            "Ecole",
+                                            "\xc9"
+                                            "cole"};
     HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(tree, nullptr);
     const HTREEITEM parent = InsertLabel(tree, TVI_ROOT, "parent", TVI_LAST);
     for (const auto& name : names)
         InsertLabel(tree, parent, name, TVI_SORT);
-    const auto controlOrder = ChildLabels(tree, parent);
+    std::vector<std::string> controlOrder;
+    for (auto item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item))
+        controlOrder.push_back(ItemLabel(tree, item));
     DestroyWindow(tree);
 
     auto sorted = names;
     SortAsTreeLabels(sorted);
     EXPECT_EQ(sorted, controlOrder);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The templates
-
-TEST(DestinationTemplates, FolderPicturesAreTwoSixteenColourImages) {
-    CImageList images;
-    ASSERT_TRUE(images.Create(IDB_FOLDERS, 16, 0, RGB(255, 255, 255)));
-    EXPECT_EQ(images.GetImageCount(), 2); // the last 11 columns make no image
-
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_FOLDERS),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    ASSERT_NE(bitmap, nullptr);
-    DIBSECTION dib{};
-    ASSERT_TRUE(GetObjectA(bitmap, sizeof dib, &dib));
-    EXPECT_EQ(dib.dsBmih.biWidth, 43);
-    EXPECT_EQ(dib.dsBmih.biHeight, 15);
-    EXPECT_EQ(dib.dsBmih.biBitCount, 4);
-    DeleteObject(bitmap);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -193,33 +140,6 @@ bool MakeFolder(const std::string& path, DWORD attributes = 0) {
     if (made && attributes)
         SetFileAttributesA(path.c_str(), attributes);
     return made;
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
-}
-
-std::string CurrentDirectory() {
-    char path[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, path);
-    return path;
 }
 
 // The whole tree as text: a label, then its children in parentheses, "E:(hxbrowse(a,b))".
@@ -255,7 +175,7 @@ HTREEITEM FindItem(HWND tree, HTREEITEM item, const std::string& label) {
 class DestinationDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(kWorkDir);
+        uitest::RemoveTree(kWorkDir);
         ASSERT_TRUE(MakeFolder(kWorkDir));
         for (const char* name :
              {"Zeta", "alpha", "Beta", "Beta\\Inner", "RECYCLER", "Recycled", "sub", "sub\\recycled"})
@@ -267,28 +187,17 @@ protected:
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
-        RemoveTree(kWorkDir);
+        uitest::RemoveTree(kWorkDir);
     }
 
-    static void WriteFile(const std::string& path, DWORD size) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-        std::vector<char> bytes(size, 'x');
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), size, &written, nullptr);
-        CloseHandle(file);
-        ASSERT_EQ(written, size);
+    static void WriteFile(const std::string& path, size_t size) {
+        hx::fixture::writeFile(path, std::vector<std::uint8_t>(size, 'x'));
     }
 
     // Runs the browser; `act` runs inside its modal loop once it shows and ends it with a button.
     static INT_PTR RunBrowser(CDirBrowseDlg& browser, const std::function<void(CDirBrowseDlg&)>& act) {
         uitest::RunSoon([&] { act(browser); });
         return browser.DoModal();
-    }
-
-    static void Press(const CWnd& dialog, int id) {
-        SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(dialog.GetDlgItem(id)));
     }
 
     // What a double-click does: the first click selects the item, the tree reports NM_DBLCLK.
@@ -333,7 +242,7 @@ TEST_F(DestinationDialogTest, ListsTheFixedDrivesAndTheStartFoldersSubfoldersSor
         outline = Outline(dlg.m_tree.m_hWnd);
         currentExpanded = IsExpanded(dlg.m_tree.m_hWnd, dlg.m_hCurrentItem);
         spaceText = dlg.m_staticSpace.GetWindowText();
-        Press(dlg, IDCANCEL);
+        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
     std::vector<std::string> expectedDrives = {"C:", "E:"};
@@ -346,7 +255,7 @@ TEST_F(DestinationDialogTest, ListsTheFixedDrivesAndTheStartFoldersSubfoldersSor
     EXPECT_TRUE(currentExpanded);
     EXPECT_EQ(browser.m_strPath, kWorkDir);
     EXPECT_EQ(spaceText, FreeSpaceText(browser.m_nFreeMB));
-    EXPECT_EQ(CurrentDirectory(), kWorkDir);
+    EXPECT_EQ(uitest::CurrentDirectory(), kWorkDir);
 }
 
 TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
@@ -365,7 +274,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
             for (auto item = TreeView_GetParent(tree, dlg.m_hCurrentItem); item;
                  item = TreeView_GetParent(tree, item))
                 chainOpen = chainOpen && IsExpanded(tree, item);
-            steps.push_back({Outline(tree), dlg.m_strPath, CurrentDirectory(), notifyResult,
+            steps.push_back({Outline(tree), dlg.m_strPath, uitest::CurrentDirectory(), notifyResult,
                              TreeView_GetSelection(tree) == dlg.m_hCurrentItem, chainOpen});
         };
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "Beta")));
@@ -373,7 +282,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "hxbrowse")));
         record(DoubleClick(dlg, FindItem(tree, TreeView_GetRoot(tree), "sub")));
         record(DoubleClick(dlg, TreeView_GetRoot(tree)));
-        Press(dlg, IDOK);
+        uitest::PressButton(dlg.m_hWnd, IDOK);
     });
     ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0].outline, "E:(hxbrowse(Beta(Inner)))");
@@ -398,7 +307,7 @@ TEST_F(DestinationDialogTest, DoubleClicksGoDownUpTheChainAndBackToTheRoot) {
     }
     EXPECT_EQ(result, IDOK); // E: has room
     EXPECT_EQ(browser.m_strPath, "E:\\");
-    EXPECT_EQ(CurrentDirectory(), "E:\\"); // never restored
+    EXPECT_EQ(uitest::CurrentDirectory(), "E:\\"); // never restored
 }
 
 TEST_F(DestinationDialogTest, AFolderThatCannotBeEnteredIsStillTheResult) {
@@ -408,12 +317,12 @@ TEST_F(DestinationDialogTest, AFolderThatCannotBeEnteredIsStillTheResult) {
     const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
         HWND tree = dlg.m_tree.m_hWnd;
         HTREEITEM zeta = FindItem(tree, TreeView_GetRoot(tree), "Zeta");
-        RemoveTree(std::string(kWorkDir) + "\\Zeta");
+        uitest::RemoveTree(std::string(kWorkDir) + "\\Zeta");
         auto box = uitest::AnswerNextMessageBox(IDOK);
         DoubleClick(dlg, zeta);
         seen = box.get();
         outline = Outline(tree);
-        Press(dlg, IDOK);
+        uitest::PressButton(dlg.m_hWnd, IDOK);
     });
     EXPECT_TRUE(seen.shown);
     EXPECT_EQ(seen.text, "Unable to read.");
@@ -436,7 +345,7 @@ TEST_F(DestinationDialogTest, ADriveThatCannotBeEnteredPutsTheComboBack) {
         seen = box.get();
         after = Outline(dlg.m_tree.m_hWnd);
         selected = dlg.m_comboDrive.GetLBText(dlg.m_comboDrive.GetCurSel());
-        Press(dlg, IDCANCEL);
+        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
     });
     EXPECT_EQ(seen.text, "Unable to read.");
     EXPECT_EQ(selected, "E:");
@@ -462,10 +371,10 @@ TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLett
         outline = Outline(tree);
         DoubleClick(dlg, TreeView_GetRoot(tree));
         afterRoot = ItemLabel(tree, TreeView_GetRoot(tree));
-        Press(dlg, IDCANCEL);
+        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
     });
     SetCurrentDirectoryA("C:\\");
-    RemoveTree(cdFolder);
+    uitest::RemoveTree(cdFolder);
     EXPECT_EQ(selection, CB_ERR);
     EXPECT_NE(outline.find("hxbrowse"), std::string::npos) << outline;
     EXPECT_EQ(rootLabel, "D:");
@@ -482,12 +391,12 @@ TEST_F(DestinationDialogTest, PickingADriveListsItsRootAndMeasuresIt) {
         PickDrive(dlg, "C:");
         outline = Outline(dlg.m_tree.m_hWnd);
         space = dlg.m_staticSpace.GetWindowText();
-        Press(dlg, IDOK);
+        uitest::PressButton(dlg.m_hWnd, IDOK);
     });
     EXPECT_EQ(outline.rfind("C:(", 0), 0u) << outline;
     EXPECT_NE(outline.find("windows"), std::string::npos) << outline;
     EXPECT_EQ(browser.m_strPath, "C:\\");
-    EXPECT_EQ(CurrentDirectory(), "C:\\");
+    EXPECT_EQ(uitest::CurrentDirectory(), "C:\\");
     EXPECT_EQ(space, FreeSpaceText(browser.m_nFreeMB));
 }
 
@@ -507,7 +416,8 @@ TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
     ASSERT_TRUE(SetCurrentDirectoryA(root.c_str()));
     {
         CDirBrowseDlg browser;
-        EXPECT_EQ(RunBrowser(browser, [](CDirBrowseDlg& dlg) { Press(dlg, IDOK); }), IDOK);
+        EXPECT_EQ(RunBrowser(browser, [](CDirBrowseDlg& dlg) { uitest::PressButton(dlg.m_hWnd, IDOK); }),
+                  IDOK);
         EXPECT_EQ(browser.m_nFreeMB, 70);
         EXPECT_EQ(browser.m_strPath, root);
     }
@@ -520,10 +430,10 @@ TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
     const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
         space = dlg.m_staticSpace.GetWindowText();
         auto box = uitest::AnswerNextMessageBox(IDOK);
-        Press(dlg, IDOK);
+        uitest::PressButton(dlg.m_hWnd, IDOK);
         seen = box.get();
         stayedOpen = IsWindowVisible(dlg.m_hWnd) != FALSE;
-        Press(dlg, IDCANCEL);
+        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
     });
     DeleteFileA((root + "filler.bin").c_str());
     EXPECT_EQ(space, "Available space 69MB");
@@ -566,11 +476,6 @@ void WhenBrowserShows(const std::function<void(HWND)>& act) {
     });
 }
 
-void ClickSync(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 TEST_F(DestinationDialogTest, InstallDirectoryFollowsEachConfirmedBrowse) {
     CInstallDirDlg dialog;
     std::vector<std::string> shown;
@@ -578,8 +483,8 @@ TEST_F(DestinationDialogTest, InstallDirectoryFollowsEachConfirmedBrowse) {
         HWND text = dlg.GetDlgItem(IDC_INSTALL_DIR);
         shown.push_back(uitest::WindowText(text));
         // Select in the browser, which starts in the current directory.
-        WhenBrowserShows([](HWND browser) { ClickSync(browser, IDOK); });
-        ClickSync(dlg.m_hWnd, IDC_SELECT);
+        WhenBrowserShows([](HWND browser) { uitest::PressButton(browser, IDOK); });
+        uitest::PressButton(dlg.m_hWnd, IDC_SELECT);
         shown.push_back(uitest::WindowText(text));
         // A second browse, now at the drive root: replaces the first.
         WhenBrowserShows([](HWND browser) {
@@ -587,45 +492,20 @@ TEST_F(DestinationDialogTest, InstallDirectoryFollowsEachConfirmedBrowse) {
             TreeView_SelectItem(tree, TreeView_GetRoot(tree));
             NMHDR header{tree, IDC_FOLDER_TREE, static_cast<UINT>(NM_DBLCLK)};
             SendMessageA(browser, WM_NOTIFY, IDC_FOLDER_TREE, reinterpret_cast<LPARAM>(&header));
-            ClickSync(browser, IDOK);
+            uitest::PressButton(browser, IDOK);
         });
-        ClickSync(dlg.m_hWnd, IDC_SELECT);
+        uitest::PressButton(dlg.m_hWnd, IDC_SELECT);
         shown.push_back(uitest::WindowText(text));
         // A cancelled browse changes nothing.
-        WhenBrowserShows([](HWND browser) { ClickSync(browser, IDCANCEL); });
-        ClickSync(dlg.m_hWnd, IDC_SELECT);
+        WhenBrowserShows([](HWND browser) { uitest::PressButton(browser, IDCANCEL); });
+        uitest::PressButton(dlg.m_hWnd, IDC_SELECT);
         shown.push_back(uitest::WindowText(text));
-        ClickSync(dlg.m_hWnd, IDOK);
+        uitest::PressButton(dlg.m_hWnd, IDOK);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(shown, std::vector<std::string>({"C:\\HexbreakerDemo", "E:\\hxbrowse\\HexbreakerDemo",
                                                "E:\\HexbreakerDemo", "E:\\HexbreakerDemo"}));
     EXPECT_EQ(dialog.m_strInstallDir, "E:\\HexbreakerDemo");
-}
-
-TEST_F(DestinationDialogTest, InstallDirectoryCancelAsksAndOnlyExitLeaves) {
-    CInstallDirDlg dialog;
-    bool openAfterResume = false;
-    const INT_PTR result = RunInstallDir(dialog, [&](CInstallDirDlg& dlg) {
-        auto answer = [](uitest::ConfirmAnswer how) {
-            uitest::RunSoon(
-                [how] {
-                    if (HWND confirmation = uitest::FindThreadDialog("Exit installation"))
-                        uitest::AnswerExitConfirmation(confirmation, how);
-                    else
-                        ADD_FAILURE() << "the exit confirmation did not show";
-                },
-                200);
-        };
-        answer(uitest::ConfirmAnswer::Resume);
-        ClickSync(dlg.m_hWnd, IDCANCEL);
-        openAfterResume = IsWindowVisible(dlg.m_hWnd) != FALSE;
-        answer(uitest::ConfirmAnswer::Exit);
-        ClickSync(dlg.m_hWnd, IDCANCEL);
-    });
-    EXPECT_TRUE(openAfterResume);
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(dialog.m_strInstallDir, "C:\\HexbreakerDemo");
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The exit confirmation: the focus it opens with and the result of each way of answering it.
 #include "app.h"
-#include "dialog_checks.h"
 #include "exit_confirm_dlg.h"
 #include "ui_helpers.h"
 
@@ -44,7 +43,7 @@ TEST(ExitConfirmDialog, OnlyExitLeaves) {
         {ConfirmAnswer::CloseBox, IDCANCEL},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(uitest::ToString(c.answer));
+        SCOPED_TRACE(static_cast<int>(c.answer));
         int focusedId = 0;
         std::string question;
         AnswerWhenShown(c.answer, [&](HWND confirmation) {

@@ -1,5 +1,5 @@
 // The framework layer: the modal loop's two ends, owners of dialogs made without a parent, the
-// barrier that keeps exceptions out of the window procedure, and files.
+// barrier that keeps exceptions out of the window procedure.
 #include "app.h"
 #include "dialog.h"
 #include "file.h"
@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -115,25 +114,6 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
         EXPECT_EQ(box.caption, "framework_tests");
         EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONHAND));
         EXPECT_EQ(dialog.timerCalls, 1);
-    }
-}
-
-// Opening reports failure by its result; the other operations throw (the copy tests see reads and
-// writes fail).
-TEST(File, OpenReportsFailureByResultAndRemoveThrows) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + "hx_framework_missing.bin";
-    std::remove(path.c_str());
-    CFile file;
-    CFileException openError(CFileException::none, 0);
-    EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead, &openError));
-    EXPECT_EQ(openError.m_cause, CFileException::fileNotFound);
-    try {
-        CFile::Remove(path.c_str());
-        FAIL() << "removing a missing file throws";
-    } catch (const CFileException& error) {
-        EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
     }
 }
 

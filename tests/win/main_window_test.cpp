@@ -87,33 +87,6 @@ INT_PTR RunMainWindow(CSetupMainDlg& window, std::function<void()> whileRunning)
     return result;
 }
 
-TEST_F(StartState, MainWindowReadsItsStateShowsItsIconAndEndsWithCancel) {
-    WriteProductKey("C:\\HexbreakerDemo");
-    SetSystemRoot("C:\\windows");
-    CSetupMainDlg window;
-    std::string caption;
-    LRESULT bigIcon = 0;
-    LRESULT smallIcon = 0;
-    const INT_PTR result = RunMainWindow(window, [&] {
-        caption = window.GetWindowText();
-        bigIcon = window.SendMessage(WM_GETICON, ICON_BIG);
-        smallIcon = window.SendMessage(WM_GETICON, ICON_SMALL);
-        window.EndDialog(IDCANCEL);
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(caption, kMainWindowCaption);
-    EXPECT_NE(bigIcon, 0);
-    EXPECT_EQ(bigIcon, smallIcon);
-
-    char currentDir[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, currentDir);
-    EXPECT_EQ(window.m_strSourceDir, currentDir);
-    EXPECT_EQ(window.m_strSystemRoot, "C:\\windows");
-    EXPECT_EQ(window.m_strInstalledPath, "C:\\HexbreakerDemo");
-    EXPECT_TRUE(window.m_bInstalled);
-    EXPECT_EQ(window.m_strInstallDir, "");
-}
-
 TEST_F(StartState, AClickActsOnTheLabelOfTheLastMoveAndExitQuitsWith18) {
     CSetupMainDlg window;
     std::vector<int> hotSpots;

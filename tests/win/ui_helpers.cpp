@@ -1,5 +1,6 @@
 #include "ui_helpers.h"
 
+#include <filesystem>
 #include <map>
 #include <thread>
 
@@ -90,8 +91,10 @@ HWND FindWindowMatching(const char* caption, const char* windowClass, bool syste
 }
 } // namespace
 
-HWND WaitForWindow(const char* caption, const char* windowClass, std::chrono::milliseconds timeout) {
-    return FindWindowMatching(caption, windowClass, false, timeout);
+HWND FindThreadDialog(const char* caption) {
+    Search search{caption, "#32770", false, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string WindowText(HWND hwnd) {
@@ -126,6 +129,11 @@ void ClickButton(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+void PressButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 std::future<MessageBoxSeen> AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout) {
     return std::async(std::launch::async, [answer, timeout] {
         MessageBoxSeen seen;
@@ -144,6 +152,25 @@ std::future<MessageBoxSeen> AnswerNextMessageBox(int answer, std::chrono::millis
     });
 }
 
+void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer) {
+    switch (answer) {
+    case ConfirmAnswer::Exit:
+        ClickButton(confirmation, IDOK);
+        break;
+    case ConfirmAnswer::Resume:
+        ClickButton(confirmation, IDCANCEL);
+        break;
+    case ConfirmAnswer::Escape: {
+        HWND focus = GetFocus();
+        PostMessageA(focus ? focus : confirmation, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        break;
+    }
+    case ConfirmAnswer::CloseBox:
+        PostMessageA(confirmation, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    }
+}
+
 std::optional<int> TakeQuitMessage() {
     std::optional<int> code;
     MSG msg{};
@@ -151,6 +178,17 @@ std::optional<int> TakeQuitMessage() {
         if (msg.message == WM_QUIT)
             code = static_cast<int>(msg.wParam);
     return code;
+}
+
+void RemoveTree(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+}
+
+std::string CurrentDirectory() {
+    char path[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, path);
+    return path;
 }
 
 void RunSoon(std::function<void()> action, UINT delay) {

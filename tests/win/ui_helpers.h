@@ -14,10 +14,8 @@
 
 namespace uitest {
 
-// A visible top-level window of this process whose caption is `caption` (any when null) and
-// whose class is `windowClass` (any when null); nullptr when none appears within `timeout`.
-HWND WaitForWindow(const char* caption, const char* windowClass,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// A visible dialog (class #32770) of the calling thread with the caption, or nullptr.
+HWND FindThreadDialog(const char* caption);
 
 std::string WindowText(HWND hwnd);
 // The texts of a dialog's static controls, in child order (a message box's text is one of them).
@@ -26,8 +24,10 @@ std::vector<std::string> StaticTexts(HWND dialog);
 // icon control with the system's; 0 when it shows none.
 UINT MessageBoxIcon(HWND box);
 
-// Presses a dialog's button the way a click does (BM_CLICK on the button).
+// Presses a dialog's button the way a click does (BM_CLICK on the button, posted).
 void ClickButton(HWND dialog, int id);
+// Sends the dialog the command its button's click gives, and returns once it has been handled.
+void PressButton(HWND dialog, int id);
 
 // What a message box showed, captured and answered on another thread.
 struct MessageBoxSeen {
@@ -43,9 +43,19 @@ struct MessageBoxSeen {
 std::future<MessageBoxSeen>
 AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+enum class ConfirmAnswer { Exit, Resume, Escape, CloseBox };
+
+// Posts to the exit confirmation what the answer produces: a click on Exit or Resume, the Escape
+// key on the control that has the focus, or the close box's system command.
+void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer);
+
 // Empties the calling thread's message queue and returns the code of the quit message a modal
 // loop left there for the loops outside it, or nullopt when there was none.
 std::optional<int> TakeQuitMessage();
+
+// Removes a folder and everything in it; nothing when it does not exist.
+void RemoveTree(const std::string& path);
+std::string CurrentDirectory();
 
 // Runs `action` on the calling thread's message queue after `delay`, from inside whatever
 // modal loop is running then (a thread timer).
