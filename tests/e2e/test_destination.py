@@ -34,6 +34,13 @@ def tree_shape():
     return [(depth, label) for depth, _, _, label in tree_items()]
 
 
+def is_open_folder(label):
+    """Whether the item of that label is selected and alone at its depth (its siblings dropped)."""
+    items = tree_items()
+    depths = [depth for depth, _, selected, text in items if selected and text == label]
+    return len(depths) == 1 and [depth for depth, _, _, _ in items].count(depths[0]) == 1
+
+
 def install_dir_shown():
     """The destination the install-directory dialog shows."""
     for _, texts in dialogs():
@@ -77,8 +84,7 @@ class DestinationCase(InstallCase):
         xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
         time.sleep(0.2)
         xdotool("click", "--repeat", "2", "--delay", "80", "1")
-        self.assertTrue(wait_until(lambda: any(selected and text == label for _, _, selected, text in tree_items()),
-                                   10), f"{label!r} not opened: {tree_shape()}")
+        self.assertTrue(wait_until(lambda: is_open_folder(label), 10), f"{label!r} not opened: {tree_shape()}")
         time.sleep(0.3)
 
     def pick_drive(self, drive, screen=None):
