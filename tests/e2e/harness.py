@@ -274,15 +274,17 @@ def wait_until(condition, timeout=10.0, interval=0.05):
 
 
 class SetupRun:
-    """One start of setup.exe from the root of the CD drive D:."""
+    """One start of setup.exe from the root of the CD drive D:. Given a disc's folder (which D: must
+    show), the setup.exe on it runs as it stands; else the one under test is put on the CD first."""
 
-    def __init__(self, extra_env=None):
-        CD.mkdir(parents=True, exist_ok=True)
-        target = CD / "setup.exe"
-        # Never rewrite the file under a copy that runs from it.
-        if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
-            shutil.copy(SETUP_EXE, target)
-        self.process = subprocess.Popen([WINE, "setup.exe"], cwd=CD, env={**ENV, **(extra_env or {})},
+    def __init__(self, extra_env=None, disc=None):
+        if disc is None:
+            CD.mkdir(parents=True, exist_ok=True)
+            target = CD / "setup.exe"
+            # Never rewrite the file under a copy that runs from it.
+            if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
+                shutil.copy(SETUP_EXE, target)
+        self.process = subprocess.Popen([WINE, "setup.exe"], cwd=disc or CD, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def window(self, timeout=15.0):
@@ -320,8 +322,8 @@ class SetupRun:
         wait_until(lambda: probe("window", CAPTION).get("found") == "0", 10)
 
 
-def start_setup(extra_env=None):
-    run = SetupRun(extra_env)
+def start_setup(extra_env=None, disc=None):
+    run = SetupRun(extra_env, disc)
     if run.window() is None:
         run.kill()
         raise AssertionError("the main window did not appear")

@@ -10,7 +10,10 @@
 //   probe close CAPTION           asks every visible window of that caption to close (its close box)
 //   probe hold FILE               opens FILE as a program that has it in use would (others may only
 //                                 read it), says "held=1" and keeps it open until killed
+//   probe tree CAPTION            each visible item of the window's tree view, top to bottom: its
+//                                 depth, its label's rectangle on screen, whether selected, label
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -124,6 +127,84 @@ int HoldFile(const char* path) {
     CloseHandle(file);
     return 0;
 }
+// Tree-view messages carry pointers, which the system does not carry across processes: the item
+// and its text are exchanged through memory allocated in the tree's own process.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND owner, SIZE_T size) : m_size(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(owner, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process)
+            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Valid() const { return m_address != nullptr; }
+    char* At(SIZE_T offset) const { return static_cast<char*>(m_address) + offset; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
+        return offset + size <= m_size && WriteProcessMemory(m_process, At(offset), data, size, nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const {
+        return offset + size <= m_size && ReadProcessMemory(m_process, At(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+    SIZE_T m_size;
+};
+
+int ItemDepth(HWND tree, HTREEITEM item) {
+    int depth = 0;
+    while ((item = TreeView_GetParent(tree, item)) != nullptr)
+        ++depth;
+    return depth;
+}
+
+void ReportTreeItem(HWND tree, HTREEITEM item, const RemoteBuffer& remote) {
+    constexpr SIZE_T kTextAt = sizeof(TVITEMA);
+    char label[256] = {};
+    TVITEMA query{};
+    query.mask = TVIF_TEXT | TVIF_STATE;
+    query.hItem = item;
+    query.stateMask = TVIS_SELECTED;
+    query.pszText = remote.At(kTextAt);
+    query.cchTextMax = sizeof label;
+    remote.Write(0, &query, sizeof query);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.At(0)));
+    remote.Read(0, &query, sizeof query);
+    remote.Read(kTextAt, label, sizeof label - 1);
+
+    RECT rect{};
+    std::memcpy(&rect, &item, sizeof item); // the message takes the item in the rectangle
+    remote.Write(0, &rect, sizeof rect);
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.At(0)));
+    remote.Read(0, &rect, sizeof rect);
+    MapWindowPoints(tree, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("item=%d\t%ld,%ld,%ld,%ld\t%d\t%s\n", ItemDepth(tree, item), rect.left, rect.top, rect.right,
+                rect.bottom, (query.state & TVIS_SELECTED) ? 1 : 0, label);
+}
+
+int ReportTree(const char* caption) {
+    const HWND hwnd = FindWindowA(nullptr, caption);
+    const HWND tree = hwnd ? FindWindowExA(hwnd, nullptr, WC_TREEVIEWA, nullptr) : nullptr;
+    if (!tree)
+        return 1;
+    const RemoteBuffer remote(tree, sizeof(TVITEMA) + 256);
+    if (!remote.Valid())
+        return 1;
+    for (HTREEITEM item = TreeView_GetFirstVisible(tree); item; item = TreeView_GetNextVisible(tree, item))
+        ReportTreeItem(tree, item, remote);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -141,6 +222,8 @@ int main(int argc, char** argv) {
         return EnumWindows(CloseWindowNamed, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "hold") == 0)
         return HoldFile(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "tree") == 0)
+        return ReportTree(argv[2]);
     std::fprintf(stderr, "usage: probe window|minimize CAPTION | probe above UPPER LOWER\n");
     return 2;
 }
