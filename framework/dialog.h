@@ -17,6 +17,12 @@ public:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
+    // Moves the focus to a control the way the dialog manager does, so that a push button that
+    // takes the focus also becomes the default button while it has it.
+    void GotoDlgCtrl(HWND control) const {
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
+
 protected:
     virtual void DoDataExchange() {}
     // Binds a control of the dialog to its wrapper.

@@ -15,4 +15,5 @@ public:
 
 protected:
     void DoDataExchange() override {}
+    BOOL OnInitDialog() override;
 };

@@ -40,6 +40,7 @@ TEST(ExitConfirmDialog, OnlyExitLeaves) {
         {ConfirmAnswer::Exit, IDOK},
         {ConfirmAnswer::Resume, IDCANCEL},
         {ConfirmAnswer::Escape, IDCANCEL},
+        {ConfirmAnswer::Enter, IDCANCEL}, // Enter presses the focused button, Resume
         {ConfirmAnswer::CloseBox, IDCANCEL},
     };
     for (const auto& c : cases) {

@@ -160,9 +160,11 @@ void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer) {
     case ConfirmAnswer::Resume:
         ClickButton(confirmation, IDCANCEL);
         break;
-    case ConfirmAnswer::Escape: {
+    case ConfirmAnswer::Escape:
+    case ConfirmAnswer::Enter: {
         HWND focus = GetFocus();
-        PostMessageA(focus ? focus : confirmation, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        const WPARAM key = answer == ConfirmAnswer::Escape ? VK_ESCAPE : VK_RETURN;
+        PostMessageA(focus ? focus : confirmation, WM_KEYDOWN, key, 0x00010001);
         break;
     }
     case ConfirmAnswer::CloseBox:

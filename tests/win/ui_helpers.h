@@ -43,10 +43,10 @@ struct MessageBoxSeen {
 std::future<MessageBoxSeen>
 AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-enum class ConfirmAnswer { Exit, Resume, Escape, CloseBox };
+enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
 
 // Posts to the exit confirmation what the answer produces: a click on Exit or Resume, the Escape
-// key on the control that has the focus, or the close box's system command.
+// or Enter key on the control that has the focus, or the close box's system command.
 void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer);
 
 // Empties the calling thread's message queue and returns the code of the quit message a modal
