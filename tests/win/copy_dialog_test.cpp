@@ -105,19 +105,26 @@ struct Script {
     std::function<void(HWND, ObservedCopyDlg&)> atQuestion; // sees each exit confirmation
 };
 
+struct CopyOutcome {
+    INT_PTR result = 0;
+    std::optional<WPARAM> quitCode; // the quit message left for the loops outside, if any
+    int exitCode = 0;
+    std::vector<TickSeen> ticks;
+    std::vector<uitest::MessageBoxSeen> boxes;
+    int questions = 0;
+    bool ownerWasMainWindow = false;
+};
+
 // The user, polling this thread's windows from thread timers (which every modal loop runs): message
 // boxes are read and answered with OK; each exit confirmation is left open for a few polls (so ticks
 // pass while it is) and then answered as the script says.
 class User {
 public:
-    User(const Script& script, ObservedCopyDlg& dialog, HWND mainWindow)
-        : m_script(script), m_dialog(dialog), m_mainWindow(mainWindow) {
+    User(const Script& script, ObservedCopyDlg& dialog, HWND mainWindow, CopyOutcome& seen)
+        : m_script(script), m_dialog(dialog), m_mainWindow(mainWindow), m_seen(seen) {
         Schedule();
     }
     ~User() { *m_alive = false; }
-
-    std::vector<uitest::MessageBoxSeen> boxes;
-    int questions = 0;
 
 private:
     void Schedule() {
@@ -140,9 +147,9 @@ private:
             return TRUE;
         if (uitest::WindowText(hwnd) != "Exit installation") {
             const auto texts = uitest::StaticTexts(hwnd);
-            user.boxes.push_back({true, uitest::WindowText(hwnd),
-                                  texts.empty() ? std::string() : texts.front(),
-                                  uitest::MessageBoxIcon(hwnd)});
+            user.m_seen.boxes.push_back({true, uitest::WindowText(hwnd),
+                                         texts.empty() ? std::string() : texts.front(),
+                                         uitest::MessageBoxIcon(hwnd)});
             user.m_answered.insert(hwnd);
             PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         } else if (hwnd != user.m_questionOpen) {
@@ -150,10 +157,10 @@ private:
             user.m_pollsOpen = 0;
             if (user.m_script.atQuestion)
                 user.m_script.atQuestion(hwnd, user.m_dialog);
-            ++user.questions;
+            ++user.m_seen.questions;
         } else if (++user.m_pollsOpen == 5) {
             const auto& answers = user.m_script.answers;
-            const size_t index = static_cast<size_t>(user.questions - 1);
+            const size_t index = static_cast<size_t>(user.m_seen.questions - 1);
             user.m_answered.insert(hwnd);
             uitest::AnswerExitConfirmation(hwnd,
                                            index < answers.size() ? answers[index] : ConfirmAnswer::Exit);
@@ -164,6 +171,7 @@ private:
     const Script& m_script;
     ObservedCopyDlg& m_dialog;
     HWND m_mainWindow;
+    CopyOutcome& m_seen; // the message boxes and questions
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::set<HWND> m_answered;
     HWND m_questionOpen = nullptr;
@@ -176,16 +184,6 @@ struct Folders {
     std::string Multi() const { return JoinPath(install, "Multi"); }
     std::string Profiles() const { return JoinPath(install, "Profiles"); }
     std::string System() const { return JoinPath(windows, "system"); }
-};
-
-struct CopyOutcome {
-    INT_PTR result = 0;
-    std::optional<WPARAM> quitCode; // the quit message left for the loops outside, if any
-    int exitCode = 0;
-    std::vector<TickSeen> ticks;
-    std::vector<uitest::MessageBoxSeen> boxes;
-    int questions = 0;
-    bool ownerWasMainWindow = false;
 };
 
 // Runs the main window modally and, from inside its loop, the copy dialog with the main window's
@@ -201,11 +199,9 @@ CopyOutcome RunCopyDialog(const Folders& folders, const Script& script = {}) {
         mainWindow.m_strSystemRoot = folders.windows;
         ObservedCopyDlg dialog;
         dialog.afterTick = script.afterTick;
-        User user(script, dialog, mainWindow.m_hWnd);
+        User user(script, dialog, mainWindow.m_hWnd, outcome);
         outcome.result = dialog.DoModal();
         outcome.ticks = dialog.ticks;
-        outcome.boxes = user.boxes;
-        outcome.questions = user.questions;
         outcome.ownerWasMainWindow = dialog.Owner() == &mainWindow;
         if (outcome.result != -1)
             mainWindow.EndDialog(IDCANCEL);
