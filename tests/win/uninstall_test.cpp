@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -100,13 +101,9 @@ TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
         ASSERT_TRUE(readOnly || held.Open(Path("k.dat").c_str(), CFile::modeRead | CFile::shareDenyWrite));
 
         std::vector<std::string> files; // in the order the platform enumerates them
-        WIN32_FIND_DATAA found{};
-        const HANDLE find = FindFirstFileA(Path("*.*").c_str(), &found);
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                files.push_back(found.cFileName);
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+        for (const auto& entry : std::filesystem::directory_iterator(Path("")))
+            if (entry.is_regular_file())
+                files.push_back(entry.path().filename().string());
         const auto at = std::find(files.begin(), files.end(), "k.dat");
         ASSERT_NE(at, files.end());
 
