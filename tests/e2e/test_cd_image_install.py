@@ -9,9 +9,9 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import ENV, RIG, ROOT, click_button, key_exists, start_setup, wait_until, xdotool
-from test_install import (CD_IMAGE, DP_KEY, INSTALL_DIR, INSTALL_POINT, PRODUCT_KEY, InstallCase, dialog_showing,
-                          unix_path)
+from harness import (CD_IMAGE, DIRECTPLAY_KEY as DP_KEY, ENV, PRODUCT_KEY, RIG, ROOT, click_button, dialog_showing,
+                     key_exists, start_setup, unix_path, wait_until, xdotool)
+from test_install import INSTALL_DIR, INSTALL_POINT, InstallCase
 from test_main_window import POINTS
 from test_removal import APP_NAME, box_text
 
