@@ -45,10 +45,10 @@ private:
 void SetBarPosition(const CProgressCtrl& bar, int position) {
     if (bar.GetPos() == position)
         return;
-    bar.SendMessage(WM_SETREDRAW, FALSE);
+    bar.SetRedraw(FALSE);
     bar.SetPos(position);
-    bar.SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(bar.GetSafeHwnd(), nullptr, FALSE);
+    bar.SetRedraw(TRUE);
+    bar.Invalidate(FALSE);
 }
 } // namespace
 
