@@ -123,58 +123,38 @@ TEST(PackChecksums, FindDamageInStampedPacks) {
     }
 }
 
-std::string refusal(const std::function<void()>& attempt) {
-    try {
-        attempt();
-    } catch (const PackWriteError& error) {
-        return error.what();
-    }
-    return "no PackWriteError";
-}
-
-void plan(std::vector<PackItem> items, PackWriterOptions options = {}) {
-    MemorySink sink;
-    PackWriter writer(sink, std::move(items), std::move(options));
-}
-
+// What the writer refuses, with a one-line reason: the plan (items and order), or data that does
+// not fit it (`feed` appends the data of entries 0 and 1 and finishes).
 TEST(PackWriter, RefusesWhatThePackCannotHoldWithAOneLineReason) {
-    PackWriterOptions notAPermutation;
-    notAPermutation.dataOrder = {0, 0};
-    const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] { plan({}); }, "at least one"},
-        {[] {
-             plan(std::vector<PackItem>(kMaxEntries + 1, {"n", 0}));
-         },
-         "65535"},
-        {[] {
-             plan({{"ok.txt", 1}, {"..\\win.ini", 1}});
-         },
-         "entry 1 \"..\\win.ini\": name has a \"..\" component"},
-        {[] {
-             plan({{"a", 100}, {"big.dat", 0x80000000u - 120}});
-         },
-         "entry 1 \"big.dat\""},
-        {[&] {
-             plan({{"a", 1}, {"b", 1}}, notAPermutation);
-         },
-         "permutation"},
-        {[] {
-             MemorySink sink;
-             PackWriter(sink, {{"a", 2}, {"b", 2}}).append("abc", 3);
-         },
-         "entry 0 \"a\": more data"},
-        {[] {
-             MemorySink sink;
-             PackWriter writer(sink, {{"a", 2}, {"b", 2}});
-             writer.append("ab", 2);
-             writer.append("b", 1);
-             writer.finish();
-         },
-         "entry 1 \"b\": data ends after 1 of 2 bytes"},
+    const struct {
+        std::vector<PackItem> items;
+        std::vector<std::size_t> order;
+        std::vector<std::string> feed;
+        std::string reason;
+    } cases[] = {
+        {{}, {}, {}, "at least one"},
+        {std::vector<PackItem>(kMaxEntries + 1, {"n", 0}), {}, {}, "65535"},
+        {{{"ok.txt", 1}, {"..\\win.ini", 1}}, {}, {}, "entry 1 \"..\\win.ini\": name has a \"..\" component"},
+        {{{"a", 100}, {"big.dat", 0x80000000u - 120}}, {}, {}, "entry 1 \"big.dat\""},
+        {{{"a", 1}, {"b", 1}}, {0, 0}, {}, "permutation"},
+        {{{"a", 2}, {"b", 2}}, {}, {"abc"}, "entry 0 \"a\": more data"},
+        {{{"a", 2}, {"b", 2}}, {}, {"ab", "b"}, "entry 1 \"b\": data ends after 1 of 2 bytes"},
     };
-    for (const auto& [attempt, reason] : cases) {
-        const std::string what = refusal(attempt);
-        EXPECT_NE(what.find(reason), std::string::npos) << what;
+    for (const auto& c : cases) {
+        std::string what = "no PackWriteError";
+        try {
+            MemorySink sink;
+            PackWriterOptions options;
+            options.dataOrder = c.order;
+            PackWriter writer(sink, c.items, options);
+            for (const std::string& data : c.feed)
+                writer.append(data.data(), data.size());
+            if (!c.feed.empty())
+                writer.finish();
+        } catch (const PackWriteError& error) {
+            what = error.what();
+        }
+        EXPECT_NE(what.find(c.reason), std::string::npos) << what;
         EXPECT_EQ(what.find('\n'), std::string::npos) << what;
     }
 }
