@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace {
 constexpr const char* kTree = "HexbreakerDemo";
@@ -18,18 +16,8 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The Unix path in quotes, for a host command line.
-std::string Unix(const std::string& windowsPath) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    char* unixPath = toUnix(std::wstring(windowsPath.begin(), windowsPath.end()).c_str());
-    const std::string result = "\"" + std::string(unixPath ? unixPath : "") + "\"";
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
-// Runs a host program (Wine starts Unix programs too) and waits until `path` exists, or not.
+// Runs a host program in the current directory (Wine starts Unix programs too; it makes no links
+// itself) and waits until `path` exists, or no longer does.
 void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -39,7 +27,7 @@ void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     for (int i = 0; i < 200 && Exists(path) != wanted; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        Sleep(25);
     ASSERT_EQ(Exists(path), wanted) << commandLine;
 }
 
@@ -55,27 +43,26 @@ protected:
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
         if (Exists(m_base)) // an rm of nothing would still be running when SetUp makes it again
-            RunHost("/bin/rm -rf " + Unix(m_base), m_base, false);
+            RunHost("/bin/rm -rf hx_delete_tree", m_base, false);
     }
 
     std::string Path(const std::string& inTree) const {
         return m_base + "\\" + kTree + (inTree.empty() ? "" : "\\" + inTree);
     }
-    std::string Outside(const std::string& name) const {
-        return m_base + "\\outside" + (name.empty() ? "" : "\\" + name);
-    }
+    std::string Outside(const std::string& name) const { return m_base + "\\outside\\" + name; }
     static void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
         hx::fixture::writeFile(path, std::vector<std::uint8_t>(path.begin(), path.end()));
         SetFileAttributesA(path.c_str(), attributes);
     }
-    static void MakeLink(const std::string& link, const std::string& target) {
-        RunHost("/bin/ln -s " + Unix(target) + " " + Unix(link), link, true);
+    // A link in the tree to a place in "outside", both named with '/'.
+    void MakeLink(const std::string& inTree, const std::string& target) const {
+        const std::string link = kTree + (inTree.empty() ? "" : "/" + inTree);
+        RunHost("/bin/ln -sr outside/" + target + " " + link, Path(inTree), true);
     }
     // Runs DeleteTree and returns the wording of the file error it raised, if any.
     static std::string DeleteTreeReporting() {
-        CSetupMainDlg mainWindow;
         try {
-            mainWindow.DeleteTree(kTree);
+            CSetupMainDlg().DeleteTree(kTree);
         } catch (const CFileException& error) {
             return error.GetErrorMessage();
         }
@@ -126,8 +113,8 @@ TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
          {Outside("full\\canary.txt"), Outside("saved.txt"), Path("Multi\\canyon.mfd")})
         MakeFile(file);
     for (const auto& [link, target] :
-         {std::pair{"Multi\\to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
-        MakeLink(Path(link), Outside(target));
+         {std::pair{"Multi/to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
+        MakeLink(link, target);
 
     EXPECT_EQ(DeleteTreeReporting(), "");
     EXPECT_TRUE(Exists(Outside("full\\canary.txt")) && Exists(Outside("empty")) &&
@@ -142,7 +129,7 @@ TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     SetUp();
     CreateDirectoryA(Outside("game").c_str(), nullptr);
     RemoveDirectoryA(Path("").c_str());
-    MakeLink(Path(""), Outside("game"));
+    MakeLink("", "game");
     EXPECT_EQ(DeleteTreeReporting(), "");
     EXPECT_TRUE(Exists(Outside("game")));
 }
