@@ -23,7 +23,6 @@
 #include <sstream>
 
 namespace {
-namespace fs = std::filesystem;
 using hx::fixture::FixtureEntry;
 using hx::fixture::patternBytes;
 using uitest::ConfirmAnswer;
@@ -40,27 +39,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-Names FolderContents(const std::string& folder) {
+// Everything under a folder, as sorted paths relative to it.
+Names Listing(const std::string& folder) {
     Names names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+        names.push_back(entry.path().string().substr(folder.size() + 1));
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// One tick: whether it was allowed to copy, and what the dialog then held and showed, `shown`
-// being "current fileDone totalDone totalBar fileBar fileText".
-struct Tick {
-    bool worked = false;
-    int current = 0;
-    DWORD fileDone = 0;
-    std::string shown;
-};
-
+// Each tick as "current fileDone totalDone totalBar fileBar fileText"; one that was not allowed
+// to copy as "idle current fileDone".
 class ObservedCopyDlg : public CCopyProgressDlg {
 public:
-    std::vector<Tick> ticks;
+    Names ticks;
     std::function<void(ObservedCopyDlg&)> afterTick;
 
     int Current() const { return m_nCurrent; }
@@ -69,98 +62,28 @@ public:
 
 protected:
     bool OnTimer(UINT_PTR id) override {
-        const bool worked = m_bActive == TRUE;
+        std::ostringstream tick;
+        if (!m_bActive)
+            tick << "idle " << m_nCurrent << ' ' << m_dwFileDone;
         const bool handled = CCopyProgressDlg::OnTimer(id);
-        if (id == 1) {
-            std::ostringstream shown;
-            shown << m_nCurrent << ' ' << m_dwFileDone << ' ' << m_dwTotalDone << ' '
-                  << m_progressTotal.GetPos() << ' ' << m_progressFile.GetPos() << ' '
-                  << m_staticFile.GetWindowText();
-            ticks.push_back({worked, m_nCurrent, m_dwFileDone, shown.str()});
-            if (afterTick)
-                afterTick(*this);
-        }
+        if (id != 1)
+            return handled;
+        if (tick.str().empty())
+            tick << m_nCurrent << ' ' << m_dwFileDone << ' ' << m_dwTotalDone << ' '
+                 << m_progressTotal.GetPos() << ' ' << m_progressFile.GetPos() << ' '
+                 << m_staticFile.GetWindowText();
+        ticks.push_back(tick.str());
+        if (afterTick)
+            afterTick(*this);
         return handled;
     }
 };
 
-Names WorkingTicks(const std::vector<Tick>& ticks) {
-    Names working;
-    for (const Tick& tick : ticks)
-        if (tick.worked)
-            working.push_back(tick.shown);
-    return working;
-}
-
-struct Folders {
-    std::string source, install, windows;
-
-    std::string Multi() const { return JoinPath(install, "Multi"); }
-    std::string Profiles() const { return JoinPath(install, "Profiles"); }
-    std::string System() const { return JoinPath(windows, "system"); }
-};
-
-struct CopyRun {
-    INT_PTR result = 0;
-    std::optional<int> quitCode; // the quit message left for the loops outside, if any
-    int exitCode = 0;
-    std::vector<Tick> ticks;
-    Names boxes;
-    int questions = 0;
-    bool ownedByMainWindow = false;
-};
-
-// Runs the main window modally and, from inside its loop, the copy dialog with the main window's
-// directories set to `folders`, while a user answers the exit confirmations with `answers`.
-CopyRun RunCopyDialog(const Folders& folders, std::vector<ConfirmAnswer> answers = {},
-                      std::function<void(ObservedCopyDlg&)> afterTick = {},
-                      std::function<void(HWND)> atQuestion = {}) {
-    CopyRun run;
-    AfxGetApp()->m_nExitCode = 0;
-    CSetupMainDlg mainWindow;
-    AfxGetApp()->m_pMainWnd = &mainWindow;
-    uitest::User user(std::move(answers));
-    user.atQuestion = std::move(atQuestion);
-    uitest::RunSoon([&] {
-        mainWindow.m_strSourceDir = folders.source;
-        mainWindow.m_strInstallDir = folders.install;
-        mainWindow.m_strSystemRoot = folders.windows;
-        ObservedCopyDlg dialog;
-        dialog.afterTick = afterTick;
-        run.result = dialog.DoModal();
-        run.ticks = dialog.ticks;
-        run.ownedByMainWindow = dialog.Owner() == &mainWindow;
-        if (run.result != -1)
-            mainWindow.EndDialog(IDCANCEL);
-    });
-    const INT_PTR mainResult = mainWindow.DoModal();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    run.quitCode = uitest::TakeQuitMessage();
-    run.exitCode = AfxGetApp()->m_nExitCode;
-    run.boxes = user.boxes;
-    run.questions = user.questions;
-    EXPECT_EQ(mainResult == -1, run.result == -1) << "the quit message ends the main window's loop too";
-    return run;
-}
-
-// How a run ended: `result`, and after a failure (-1) the one error box and the quit with code 18.
-void ExpectEnd(const CopyRun& run, INT_PTR result, const std::string& box = "") {
-    const bool failed = result == -1;
-    EXPECT_EQ(run.result, result);
-    EXPECT_EQ(run.quitCode, failed ? std::optional<int>(kQuitExitCode) : std::nullopt);
-    EXPECT_EQ(run.exitCode, failed ? kQuitExitCode : 0);
-    EXPECT_EQ(run.boxes, failed ? Names{box} : Names{});
-}
-
 class CopyDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetCurrentDirectoryA("C:\\");
-        uitest::RemoveTree(m_base);
-        m_folders = {JoinPath(m_base, "cd"), JoinPath(m_games, "HexbreakerDemo"),
-                     JoinPath(m_base, "windows")};
-        for (const std::string& folder :
-             {m_base, m_folders.source, m_folders.windows, m_folders.System(), m_games})
+        TearDown();
+        for (const std::string& folder : {m_base, m_source, m_windows, m_system, m_games})
             ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     }
 
@@ -169,21 +92,55 @@ protected:
         uitest::RemoveTree(m_base);
     }
 
-    std::string PackPath() const { return JoinPath(m_folders.source, "hxdemo.pak"); }
+    std::string PackPath() const { return JoinPath(m_source, "hxdemo.pak"); }
 
     void WritePack(const std::vector<FixtureEntry>& entries, hx::PackWriterOptions options = {}) const {
         hx::fixture::writeFile(PackPath(), hx::fixture::buildPack(entries, std::move(options)));
     }
 
-    // The install directory as the failure paths leave it: "Profiles" and what it was given.
-    void ExpectOnlyProfiles(const Names& profiles = {}) const {
-        EXPECT_EQ(FolderContents(m_folders.install), Names{"Profiles"});
-        EXPECT_EQ(FolderContents(m_folders.Profiles()), profiles);
+    // Runs the main window modally and, from inside its loop, the copy dialog with the main
+    // window's directories set to this test's; returns the dialog's result.
+    INT_PTR RunCopyDialog(std::function<void(ObservedCopyDlg&)> afterTick = {}) {
+        m_user.boxes.clear();
+        AfxGetApp()->m_nExitCode = 0;
+        CSetupMainDlg mainWindow;
+        AfxGetApp()->m_pMainWnd = &mainWindow;
+        INT_PTR result = 0;
+        uitest::RunSoon([&] {
+            mainWindow.m_strSourceDir = m_source;
+            mainWindow.m_strInstallDir = m_install;
+            mainWindow.m_strSystemRoot = m_windows;
+            ObservedCopyDlg dialog;
+            dialog.afterTick = afterTick;
+            result = dialog.DoModal();
+            m_ticks = dialog.ticks;
+            m_ownedByMainWindow = dialog.Owner() == &mainWindow;
+            if (result != -1)
+                mainWindow.EndDialog(IDCANCEL);
+        });
+        const INT_PTR mainResult = mainWindow.DoModal();
+        AfxGetApp()->m_pMainWnd = nullptr;
+        m_quitCode = uitest::TakeQuitMessage();
+        EXPECT_EQ(mainResult == -1, result == -1) << "the quit message ends the main window's loop too";
+        return result;
+    }
+
+    // After a failure the one error box `box` and the quit with code 18; after success neither.
+    void ExpectEnd(const std::string& box = "") const {
+        EXPECT_EQ(m_quitCode, box.empty() ? std::nullopt : std::optional<int>(kQuitExitCode));
+        EXPECT_EQ(AfxGetApp()->m_nExitCode, box.empty() ? 0 : kQuitExitCode);
+        EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
     }
 
     const std::string m_base = "C:\\hxcopytest";
-    const std::string m_games = JoinPath(m_base, "games");
-    Folders m_folders;
+    const std::string m_source = JoinPath(m_base, "cd"), m_games = JoinPath(m_base, "games");
+    std::string m_windows = JoinPath(m_base, "windows");
+    const std::string m_system = JoinPath(m_windows, "system");
+    std::string m_install = JoinPath(m_games, "HexbreakerDemo");
+    uitest::User m_user;
+    Names m_ticks;
+    std::optional<int> m_quitCode;
+    bool m_ownedByMainWindow = false;
 };
 
 // Quotient first, in double precision, truncated: 29 of 100 is 28 (0.29 * 100 is 28.999999999999996).
@@ -205,51 +162,41 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     reversed.dataOrder = hx::fixture::reversedOrder(entries.size());
     WritePack(entries, reversed);
 
-    const CopyRun run = RunCopyDialog(m_folders);
+    EXPECT_EQ(RunCopyDialog(), IDOK);
 
-    ExpectEnd(run, IDOK);
-    EXPECT_TRUE(run.ownedByMainWindow);
+    ExpectEnd();
+    EXPECT_TRUE(m_ownedByMainWindow);
     static_assert(kPiece == 262144);
-    EXPECT_EQ(WorkingTicks(run.ticks), (Names{
-                                           "1 0 0 0 0 empty.txt",           // an empty entry: one tick
-                                           "2 0 262144 49 0 one.dat",       // one piece: one tick
-                                           "2 262144 524288 99 99 two.dat", // a piece and a byte: two ticks
-                                           "3 0 524289 100 0 two.dat",
-                                       }));
+    EXPECT_EQ(m_ticks, (Names{
+                           "1 0 0 0 0 empty.txt",           // an empty entry: one tick
+                           "2 0 262144 49 0 one.dat",       // one piece: one tick
+                           "2 262144 524288 99 99 two.dat", // a piece and a byte: two ticks
+                           "3 0 524289 100 0 two.dat",
+                       }));
+    EXPECT_EQ(Listing(m_install), (Names{"Multi", "Profiles", "empty.txt", "one.dat", "two.dat"}));
     for (const FixtureEntry& entry : entries)
-        EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.install, entry.name)), entry.data) << entry.name;
-    EXPECT_TRUE(fs::is_directory(m_folders.Multi()));
-    EXPECT_TRUE(fs::is_directory(m_folders.Profiles()));
+        EXPECT_EQ(ReadWholeFile(JoinPath(m_install, entry.name)), entry.data) << entry.name;
 }
 
 // A path holds at most 259 characters: under an install directory of 230 every destination fits;
 // under one of 245 "Multi\\canyon.mfd" does not, and the copying fails as on a full disk and cleans
 // up rather than leave that entry out of an install that reports success.
 TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFails) {
-    const std::vector<FixtureEntry> entries = {
-        {"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}};
-    WritePack(entries);
+    WritePack({{"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}});
     for (const size_t length : {230, 245}) {
         SCOPED_TRACE(length);
         const std::string parent = JoinPath(m_games, std::string(length - m_games.size() - 16, 'd'));
         ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr)) << parent;
-        m_folders.install = JoinPath(parent, "HexbreakerDemo");
-        ASSERT_EQ(m_folders.install.size(), length);
+        m_install = JoinPath(parent, "HexbreakerDemo");
+        ASSERT_EQ(m_install.size(), length);
 
-        const CopyRun run = RunCopyDialog(m_folders);
+        const bool fits = length == 230;
+        EXPECT_EQ(RunCopyDialog(), fits ? IDOK : -1);
 
-        if (length == 230) {
-            ExpectEnd(run, IDOK);
-            for (const FixtureEntry& entry : entries)
-                EXPECT_EQ(
-                    ReadWholeFile(JoinPath(entry.name == "canyon.mfd" ? m_folders.Multi() : m_folders.install,
-                                           entry.name)),
-                    entry.data);
-        } else {
-            ExpectEnd(run, -1, kWriteFailed);
-            EXPECT_EQ(run.ticks.back().current, 1);
-            EXPECT_EQ(FolderContents(m_folders.install), Names{"Profiles"});
-        }
+        ExpectEnd(fits ? "" : kWriteFailed);
+        const Names installed = {"Multi", "Multi\\canyon.mfd", "Profiles", "last.txt", "readme.txt"};
+        EXPECT_EQ(Listing(m_install), fits ? installed : Names{"Profiles"});
+        EXPECT_EQ(m_ticks.back(), fits ? "3 0 626 100 0 last.txt" : "1 0 7 1 0 canyon.mfd");
         uitest::RemoveTree(parent);
     }
 }
@@ -259,48 +206,48 @@ TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFai
 TEST_F(CopyDialogTest, CloseOrCancelPausesAndResumeGoesOnInTheSameFileAtTheSameOffset) {
     const std::string game = patternBytes(8 * kPiece + 123, 5);
     WritePack({{"readme.txt", "read me"}, {"game.dat", game}});
+    m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume};
     HWND copyDialog = nullptr, questionOwner = nullptr;
     bool ownerEnabled = true;
-    int pauses = 0;
-    const auto pause = [&](ObservedCopyDlg& dialog) {
-        copyDialog = dialog.m_hWnd;
-        const DWORD pauseAt[] = {3 * kPiece, 5 * kPiece};
-        if (pauses == 2 || dialog.Current() != 1 || dialog.FileDone() != pauseAt[pauses])
-            return;
-        if (pauses++ == 0)
-            dialog.PostMessage(WM_CLOSE);
-        else
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
-    };
-    const auto lookAtQuestion = [&](HWND question) {
+    m_user.atQuestion = [&](HWND question) {
         questionOwner = GetWindow(question, GW_OWNER);
         ownerEnabled = IsWindowEnabled(questionOwner);
     };
+    int pauses = 0;
 
-    const CopyRun run =
-        RunCopyDialog(m_folders, {ConfirmAnswer::Resume, ConfirmAnswer::Resume}, pause, lookAtQuestion);
+    EXPECT_EQ(RunCopyDialog([&](ObservedCopyDlg& dialog) {
+                  copyDialog = dialog.m_hWnd;
+                  const DWORD pauseAt[] = {3 * kPiece, 5 * kPiece};
+                  if (pauses == 2 || dialog.Current() != 1 || dialog.FileDone() != pauseAt[pauses])
+                      return;
+                  if (pauses++ == 0)
+                      dialog.PostMessage(WM_CLOSE);
+                  else
+                      uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+              }),
+              IDOK);
 
-    ExpectEnd(run, IDOK);
-    EXPECT_EQ(run.questions, 2);
+    ExpectEnd();
+    EXPECT_EQ(m_user.questions, 2);
     EXPECT_EQ(questionOwner, copyDialog);
     EXPECT_FALSE(ownerEnabled);
-    // While each question was open ticks came and did nothing.
-    std::set<DWORD> idleAt;
-    for (const Tick& tick : run.ticks)
-        if (!tick.worked)
-            idleAt.insert(tick.current == 1 ? tick.fileDone : 0);
-    EXPECT_EQ(idleAt, (std::set<DWORD>{3 * kPiece, 5 * kPiece}));
-    EXPECT_EQ(WorkingTicks(run.ticks).size(), 1u + 9u);
-    EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.install, "game.dat")), game);
+    // While each question was open ticks came and did nothing; no piece was copied twice.
+    Names working;
+    std::set<std::string> idle;
+    for (const std::string& tick : m_ticks)
+        tick.rfind("idle", 0) == 0 ? void(idle.insert(tick)) : working.push_back(tick);
+    EXPECT_EQ(idle, (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
+    EXPECT_EQ(working.size(), 1u + 9u);
+    EXPECT_EQ(ReadWholeFile(JoinPath(m_install, "game.dat")), game);
 }
 
 TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     // Files from an earlier run, named by entries this run never reaches.
-    ASSERT_TRUE(CreateDirectoryA(m_folders.install.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(m_folders.Multi().c_str(), nullptr));
-    std::ofstream(JoinPath(m_folders.install, "late.txt")) << "old";
-    std::ofstream(JoinPath(m_folders.Multi(), "late.mfd")) << "old";
-    std::ofstream(JoinPath(m_folders.System(), "hxaudio.dll")) << "the system's own copy";
+    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
+    std::ofstream(JoinPath(m_install, "late.txt")) << "old";
+    std::ofstream(JoinPath(m_install, "Multi\\late.mfd")) << "old";
+    std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
     WritePack({
         {"readme.txt", "read me"},                 // 0: install: removed
         {"map1.mfd", "map"},                       // 1: Multi, .mfd: removed
@@ -313,26 +260,23 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
         {"late.txt", "new"},                       // 8: not reached: removed
         {"late.mfd", "new"},                       // 9: not reached: removed
     });
+    m_user.answers = {ConfirmAnswer::Exit};
     bool cancelled = false;
 
-    const CopyRun run = RunCopyDialog(m_folders, {ConfirmAnswer::Exit}, [&](ObservedCopyDlg& dialog) {
-        if (!cancelled && dialog.Current() == 7 && dialog.FileDone() == 2 * kPiece) {
-            cancelled = true;
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
-        }
-    });
+    EXPECT_EQ(RunCopyDialog([&](ObservedCopyDlg& dialog) {
+                  if (!cancelled && dialog.Current() == 7 && dialog.FileDone() == 2 * kPiece) {
+                      cancelled = true;
+                      uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+                  }
+              }),
+              IDCANCEL);
 
-    ExpectEnd(run, IDCANCEL);
-    EXPECT_EQ(run.questions, 1);
-    for (const auto& [folder, names] : {
-             std::pair{m_folders.install, Names{"Multi", "Profiles"}},
-             std::pair{m_folders.Multi(), Names{"level.fld", "level.scr"}},
-             std::pair{m_folders.Profiles(), Names{"hum6.bmp"}},
-             std::pair{m_folders.windows, Names{"hxduninst.exe", "system"}},
-             std::pair{m_folders.System(), Names{"hxaudio.dll"}},
-         })
-        EXPECT_EQ(FolderContents(folder), names) << folder;
-    EXPECT_EQ(ReadWholeFile(JoinPath(m_folders.System(), "hxaudio.dll")), "the system's own copy");
+    ExpectEnd();
+    EXPECT_EQ(m_user.questions, 1);
+    EXPECT_EQ(Listing(m_install),
+              (Names{"Multi", "Multi\\level.fld", "Multi\\level.scr", "Profiles", "Profiles\\hum6.bmp"}));
+    EXPECT_EQ(Listing(m_windows), (Names{"hxduninst.exe", "system", "system\\hxaudio.dll"}));
+    EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
 }
 
 // The pack reader's refusals are tested on the host; here two kinds show how the dialog ends.
@@ -349,13 +293,12 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritte
         if (bytes)
             hx::fixture::writeFile(PackPath(), *bytes);
 
-        const CopyRun run = RunCopyDialog(m_folders);
+        EXPECT_EQ(RunCopyDialog(), -1);
 
-        ExpectEnd(run, -1, kCopyFailed);
-        EXPECT_TRUE(run.ticks.empty());
-        ExpectOnlyProfiles();
-        EXPECT_EQ(FolderContents(m_games), Names{"HexbreakerDemo"});
-        uitest::RemoveTree(m_folders.install);
+        ExpectEnd(kCopyFailed);
+        EXPECT_TRUE(m_ticks.empty());
+        EXPECT_EQ(Listing(m_games), (Names{"HexbreakerDemo", "HexbreakerDemo\\Profiles"}));
+        uitest::RemoveTree(m_install);
     }
 }
 
@@ -365,18 +308,16 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritte
 TEST_F(CopyDialogTest, AWriteFailureReportsCleansUpAndQuits) {
     const char* folder = std::getenv("HX_WRITE_FAILS_DIR");
     ASSERT_TRUE(folder && *folder) << "HX_WRITE_FAILS_DIR names no folder: run the test through ctest";
-    m_folders.windows = std::string("Z:") + folder;
-    std::replace(m_folders.windows.begin(), m_folders.windows.end(), '/', '\\');
+    m_windows = std::string("Z:") + folder;
+    std::replace(m_windows.begin(), m_windows.end(), '/', '\\');
     WritePack(
         {{"readme.txt", "read me"}, {"hum6.bmp", "face"}, {"hxduninst.exe", patternBytes(kPiece + 1, 9)}});
 
-    const CopyRun run = RunCopyDialog(m_folders);
+    EXPECT_EQ(RunCopyDialog(), -1);
 
-    ExpectEnd(run, -1, kWriteFailed);
-    ASSERT_FALSE(run.ticks.empty());
-    EXPECT_EQ(run.ticks.back().current, 2);
-    EXPECT_EQ(run.ticks.back().fileDone, 0u);
-    ExpectOnlyProfiles({"hum6.bmp"});
+    ExpectEnd(kWriteFailed);
+    EXPECT_EQ(m_ticks, (Names{"1 0 7 0 0 readme.txt", "2 0 11 0 0 hum6.bmp", "2 0 11 0 0 hxduninst.exe"}));
+    EXPECT_EQ(Listing(m_install), (Names{"Profiles", "Profiles\\hum6.bmp"}));
 }
 
 } // namespace

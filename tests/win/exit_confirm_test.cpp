@@ -18,7 +18,8 @@ TEST(ExitConfirmDialog, OnlyExitLeavesAndResumeHasTheFocusAtOpen) {
     };
     for (const auto& [answer, result] : cases) {
         SCOPED_TRACE(static_cast<int>(answer));
-        uitest::User user({answer});
+        uitest::User user;
+        user.answers = {answer};
         int focusedId = 0;
         std::vector<std::string> texts;
         user.atQuestion = [&](HWND confirmation) {

@@ -14,37 +14,38 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
-bool IsStatic(HWND child, bool icon) {
+struct Statics {
+    std::vector<std::string> texts;
+    HICON icon = nullptr;
+};
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
+    auto& found = *reinterpret_cast<Statics*>(lParam);
     char windowClass[32] = {};
     GetClassNameA(child, windowClass, sizeof windowClass);
-    return lstrcmpiA(windowClass, "Static") == 0 &&
-           ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) == icon;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM lParam) {
-    if (IsStatic(child, false) && !WindowText(child).empty())
-        reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(child));
+    if (lstrcmpiA(windowClass, "Static") != 0)
+        return TRUE;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        found.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    else if (!WindowText(child).empty())
+        found.texts.push_back(WindowText(child));
     return TRUE;
 }
 
-BOOL CALLBACK FindIcon(HWND child, LPARAM lParam) {
-    if (!IsStatic(child, true))
-        return TRUE;
-    *reinterpret_cast<HICON*>(lParam) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    return FALSE;
+Statics CollectStatics(HWND dialog) {
+    Statics found;
+    EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
-// "<icon> <caption>: <text>", the icon named by comparing the box's with the system's.
-std::string DescribeMessageBox(HWND box) {
-    HICON shown = nullptr;
-    EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&shown));
-    const char* icon = "none";
-    if (shown && shown == LoadIconA(nullptr, IDI_HAND))
-        icon = "hand";
-    else if (shown && shown == LoadIconA(nullptr, IDI_EXCLAMATION))
-        icon = "exclamation";
-    const auto texts = StaticTexts(box);
-    return std::string(icon) + " " + WindowText(box) + ": " + (texts.empty() ? "" : texts.front());
+void Answer(HWND confirmation, ConfirmAnswer answer) {
+    if (answer == ConfirmAnswer::Exit || answer == ConfirmAnswer::Resume)
+        ClickButton(confirmation, answer == ConfirmAnswer::Exit ? IDOK : IDCANCEL);
+    else if (answer == ConfirmAnswer::CloseBox)
+        PostMessageA(confirmation, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else // the key goes to the control that has the focus
+        PostMessageA(GetFocus() ? GetFocus() : confirmation, WM_KEYDOWN,
+                     answer == ConfirmAnswer::Escape ? VK_ESCAPE : VK_RETURN, 0x00010001);
 }
 
 void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
@@ -64,9 +65,8 @@ void PressButton(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-User::User(std::vector<ConfirmAnswer> answers) : m_answers(std::move(answers)) {
+User::User() : m_timer(SetTimer(nullptr, 0, 20, Poll)) {
     g_user = this;
-    m_timer = SetTimer(nullptr, 0, 20, Poll);
 }
 
 User::~User() {
@@ -89,34 +89,27 @@ BOOL CALLBACK User::Visit(HWND hwnd, LPARAM lParam) {
         if (hwnd != user.m_question) {
             user.m_question = hwnd;
             user.m_pollsOpen = 0;
-            ++user.questions;
             if (user.atQuestion)
                 user.atQuestion(hwnd);
         } else if (++user.m_pollsOpen == 5) {
-            const size_t index = static_cast<size_t>(user.questions - 1);
-            user.Answer(hwnd, index < user.m_answers.size() ? user.m_answers[index] : ConfirmAnswer::Exit);
+            const size_t index = static_cast<size_t>(user.questions++);
+            Answer(hwnd, index < user.answers.size() ? user.answers[index] : ConfirmAnswer::Exit);
         }
     } else if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 0) { // the framework's windows carry their object
-        user.boxes.push_back(DescribeMessageBox(hwnd));
+        const Statics box = CollectStatics(hwnd);
+        const char* icon = !box.icon                                         ? "none"
+                           : box.icon == LoadIconA(nullptr, IDI_HAND)        ? "hand"
+                           : box.icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+                                                                             : "other";
+        user.boxes.push_back(std::string(icon) + " " + WindowText(hwnd) + ": " +
+                             (box.texts.empty() ? "" : box.texts.front()));
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
     return TRUE;
 }
 
-void User::Answer(HWND confirmation, ConfirmAnswer answer) {
-    if (answer == ConfirmAnswer::Exit || answer == ConfirmAnswer::Resume)
-        ClickButton(confirmation, answer == ConfirmAnswer::Exit ? IDOK : IDCANCEL);
-    else if (answer == ConfirmAnswer::CloseBox)
-        PostMessageA(confirmation, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else // the key goes to the control that has the focus
-        PostMessageA(GetFocus() ? GetFocus() : confirmation, WM_KEYDOWN,
-                     answer == ConfirmAnswer::Escape ? VK_ESCAPE : VK_RETURN, 0x00010001);
-}
-
 std::vector<std::string> StaticTexts(HWND dialog) {
-    std::vector<std::string> texts;
-    EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&texts));
-    return texts;
+    return CollectStatics(dialog).texts;
 }
 
 std::optional<int> TakeQuitMessage() {

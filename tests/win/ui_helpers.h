@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for tests that drive real windows in the test process: a user who reads and answers the
-// dialogs other parts of the program open, polling from a thread timer, which every modal loop runs.
+// dialogs other parts of the program open, from a thread timer, which every modal loop runs.
 
 #include <windows.h>
 
@@ -21,15 +21,16 @@ enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
 // While it lives, looks at the calling thread's visible dialogs every 20 ms. A message box is
 // read into `boxes` as "<icon> <caption>: <text>" (icon: hand, exclamation, none) and answered
 // OK. An exit confirmation is shown to `atQuestion` when it opens and, five polls later (ticks
-// come while it is open), answered with the next of `answers`, Exit when none is left.
-// One user at a time.
+// come while it is open), answered with the next of `answers`, Exit when none is left, and
+// counted in `questions`. One user at a time.
 class User {
 public:
-    explicit User(std::vector<ConfirmAnswer> answers = {});
+    User();
     ~User();
     User(const User&) = delete;
     User& operator=(const User&) = delete;
 
+    std::vector<ConfirmAnswer> answers;
     std::function<void(HWND)> atQuestion;
     std::vector<std::string> boxes;
     int questions = 0;
@@ -37,15 +38,13 @@ public:
 private:
     static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM lParam);
-    void Answer(HWND confirmation, ConfirmAnswer answer);
 
-    std::vector<ConfirmAnswer> m_answers;
     UINT_PTR m_timer = 0;
     HWND m_question = nullptr;
     int m_pollsOpen = 0;
 };
 
-// The texts of a dialog's static controls other than icons, in child order.
+// The texts of a dialog's static controls, in child order.
 std::vector<std::string> StaticTexts(HWND dialog);
 
 // Empties the calling thread's message queue and returns the code of the quit message a modal
