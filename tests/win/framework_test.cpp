@@ -14,17 +14,28 @@
 
 namespace {
 
-// Any template serves: these tests exercise the loop, not the controls.
+// Any template serves: these tests exercise the loop, not the controls. Timers run `onTimer`.
 class PlainDialog : public CDialog {
 public:
-    explicit PlainDialog(CWnd* parent = nullptr) : CDialog(IDD_SETUP_MAIN, parent) {}
+    explicit PlainDialog(std::function<void()> onTimer = {}) : CDialog(IDD_SETUP_MAIN), m_onTimer(onTimer) {}
+    int timerCalls = 0;
+
+protected:
+    bool OnTimer(UINT_PTR id) override {
+        ++timerCalls;
+        KillTimer(id);
+        m_onTimer();
+        return true;
+    }
+
+private:
+    std::function<void()> m_onTimer;
 };
 
 TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
-    PlainDialog outer;
+    PlainDialog outer, inner;
     INT_PTR innerResult = 0;
     uitest::RunSoon([&] {
-        PlainDialog inner;
         uitest::RunSoon([] { PostQuitMessage(7); });
         innerResult = inner.DoModal();
     });
@@ -35,7 +46,7 @@ TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
     AfxGetApp()->m_nExitCode = 0;
 }
 
-// Every step runs inside the loop of the dialog before it; one that did not run would leave the test hanging.
+// Each step runs inside the loop of the dialog before it: a step that did not run leaves the test hanging.
 TEST(ModalLoop, DialogWithoutParentIsOwnedByTheMainWindowOrItsLastActivePopup) {
     PlainDialog main, inner, innermost;
     AfxGetApp()->m_pMainWnd = &main;
@@ -59,24 +70,6 @@ TEST(ModalLoop, DialogWithoutParentIsOwnedByTheMainWindowOrItsLastActivePopup) {
     AfxGetApp()->m_pMainWnd = nullptr;
 }
 
-// Throws from its timer handler whatever it is given.
-class ThrowingDialog : public PlainDialog {
-public:
-    explicit ThrowingDialog(std::function<void()> thrower) : m_thrower(std::move(thrower)) {}
-    int timerCalls = 0;
-
-protected:
-    bool OnTimer(UINT_PTR id) override {
-        ++timerCalls;
-        KillTimer(id);
-        m_thrower();
-        return true;
-    }
-
-private:
-    std::function<void()> m_thrower;
-};
-
 TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[] { throw CFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED); },
@@ -87,7 +80,7 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
     };
     for (const auto& [thrower, text] : cases) {
         SCOPED_TRACE(text);
-        ThrowingDialog dialog(thrower);
+        PlainDialog dialog(thrower);
         uitest::User user;
         uitest::RunSoon([&] { dialog.SetTimer(1, 10); });
         // The dialog still runs after the report: it is ended only once the box has been answered.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <string>
 #include <vector>
@@ -88,20 +89,16 @@ TEST(ProgramLookup, CurrentDirectoryFirstThenPathInOrder) {
                                          "C:\\windows\\explorer.exe", "C:\\tools\\readme.txt"};
     const auto isFile = [&files](const std::string& path) { return files.count(path) > 0; };
     const std::string path = "C:\\windows\\system32;;C:\\windows;C:\\tools\\";
-    const struct {
-        const char* name;
-        const char* currentDir;
-        const char* expected;
-    } cases[] = {
+    const std::array<const char*, 3> cases[] = {
+        // name, current directory, what is found
         {"notepad", "C:\\cd", "C:\\cd\\notepad.exe"},
         {"notepad", "C:\\", "C:\\windows\\notepad.exe"},
         {"explorer", "C:\\cd", "C:\\windows\\explorer.exe"},
         {"readme.txt", "C:\\cd", "C:\\tools\\readme.txt"},
         {"hxdemo", "C:\\cd", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FindProgram(c.name, c.currentDir, path, isFile), c.expected)
-            << c.name << " from " << c.currentDir;
+    for (const auto& [name, currentDir, found] : cases)
+        EXPECT_EQ(FindProgram(name, currentDir, path, isFile), found) << name << " from " << currentDir;
 }
 
 } // namespace

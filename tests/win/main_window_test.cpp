@@ -23,40 +23,29 @@ TEST(HotSpots, OverlapsGoToTheFirstLabelAndEdgesAreHalfOpen) {
         EXPECT_EQ(HitTestHotSpot(at), spot) << at.x << "," << at.y;
 }
 
-// Keeps the registry values these tests change and puts them back afterwards.
+// Writes a value under HKLM, making its key; an empty value is deleted.
+void SetMachineText(const char* keyPath, const char* name, const std::string& value) {
+    RegKey key;
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    value.empty() ? void(RegDeleteValueA(key.m_hKey, name)) : void(key.SetText(name, value));
+}
+
+// Starts without the product key and puts back what it changes.
 class StartState : public testing::Test {
 protected:
-    void SetUp() override {
-        m_savedSystemRoot = ReadMachineText(kWindowsVersionKey, "SystemRoot");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
-    }
+    void SetUp() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey); }
     void TearDown() override {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
-        SetSystemRoot(m_savedSystemRoot);
-    }
-    static void SetSystemRoot(const std::string& value) {
-        RegKey key;
-        ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kWindowsVersionKey, KEY_SET_VALUE), ERROR_SUCCESS);
-        if (value.empty())
-            RegDeleteValueA(key.m_hKey, "SystemRoot");
-        else
-            key.SetText("SystemRoot", value);
-    }
-    static void WriteProductKey(const char* path) {
-        RegKey key;
-        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
-        if (path)
-            key.SetText("Path", path);
+        SetUp();
+        SetMachineText(kWindowsVersionKey, "SystemRoot", m_savedSystemRoot);
     }
 
-private:
-    std::string m_savedSystemRoot;
+    const std::string m_savedSystemRoot = ReadMachineText(kWindowsVersionKey, "SystemRoot");
 };
 
 TEST_F(StartState, SystemRootFromTheRegistryElseTheWindowsDirectory) {
-    SetSystemRoot("E:\\WIN98");
+    SetMachineText(kWindowsVersionKey, "SystemRoot", "E:\\WIN98");
     EXPECT_EQ(ReadSystemRoot(), "E:\\WIN98");
-    SetSystemRoot("");
+    SetMachineText(kWindowsVersionKey, "SystemRoot", "");
     char directory[MAX_PATH] = {};
     GetWindowsDirectoryA(directory, MAX_PATH);
     EXPECT_EQ(ReadSystemRoot(), directory);
@@ -64,16 +53,13 @@ TEST_F(StartState, SystemRootFromTheRegistryElseTheWindowsDirectory) {
 
 TEST_F(StartState, TheProductKeyAloneCountsAsInstalledAndPathsAreReadWholeOrNotAtAll) {
     EXPECT_FALSE(ReadProductRecord().installed);
-    WriteProductKey(nullptr);
-    EXPECT_TRUE(ReadProductRecord().installed);
-    EXPECT_EQ(ReadProductRecord().installedPath, "");
-
-    const std::string fits = "C:\\" + std::string(127 - 3, 'a'); // 127 characters and the NUL
-    WriteProductKey(fits.c_str());
-    EXPECT_EQ(ReadProductRecord().installedPath, fits);
-    WriteProductKey((fits + "b").c_str());
-    EXPECT_EQ(ReadProductRecord().installedPath, "") << "a value that cannot be read whole is empty";
-    EXPECT_TRUE(ReadProductRecord().installed);
+    const std::string fits = "C:\\" + std::string(124, 'a'); // 127 characters and the NUL
+    for (const std::string& path : {std::string(), fits, fits + "b"}) {
+        SetMachineText(kProductKey, "Path", path);
+        EXPECT_TRUE(ReadProductRecord().installed);
+        EXPECT_EQ(ReadProductRecord().installedPath, path == fits ? fits : "")
+            << path.size() << " characters";
+    }
 }
 
 // A click acts on the label the last move found, wherever the click itself lies.
