@@ -21,6 +21,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace {
 using hx::fixture::FixtureEntry;
@@ -32,10 +33,8 @@ constexpr DWORD kPiece = kCopyPieceSize;
 const std::string kCopyFailed = "hand Error!: Error occurred while copying files.";
 const std::string kWriteFailed = kCopyFailed + " Please check free space of your hard disk.";
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -97,36 +96,32 @@ protected:
     }
 
     // Runs the main window modally and, from inside its loop, the copy dialog with the main
-    // window's directories set to this test's; returns the dialog's result.
-    INT_PTR RunCopyDialog(std::function<void(ObservedCopyDlg&)> afterTick = {}) {
+    // window's directories set to this test's. The dialog must end with `result`: after a failure
+    // (-1) with the one error box `box` and the quit with code 18, else with neither.
+    void RunCopyDialog(INT_PTR result, const std::string& box = "",
+                       std::function<void(ObservedCopyDlg&)> afterTick = {}) {
         m_user.boxes.clear();
         AfxGetApp()->m_nExitCode = 0;
         CSetupMainDlg mainWindow;
         AfxGetApp()->m_pMainWnd = &mainWindow;
-        INT_PTR result = 0;
         uitest::RunSoon([&] {
             mainWindow.m_strSourceDir = m_source;
             mainWindow.m_strInstallDir = m_install;
             mainWindow.m_strSystemRoot = m_windows;
             ObservedCopyDlg dialog;
             dialog.afterTick = afterTick;
-            result = dialog.DoModal();
+            const INT_PTR ended = dialog.DoModal();
+            EXPECT_EQ(ended, result);
             m_ticks = dialog.ticks;
-            m_ownedByMainWindow = dialog.Owner() == &mainWindow;
-            if (result != -1)
+            EXPECT_EQ(dialog.Owner(), &mainWindow);
+            if (ended != -1)
                 mainWindow.EndDialog(IDCANCEL);
         });
-        const INT_PTR mainResult = mainWindow.DoModal();
+        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL)
+            << "a quit ends the main window's loop too";
         AfxGetApp()->m_pMainWnd = nullptr;
-        m_quitCode = uitest::TakeQuitMessage();
-        EXPECT_EQ(mainResult == -1, result == -1) << "the quit message ends the main window's loop too";
-        return result;
-    }
-
-    // After a failure the one error box `box` and the quit with code 18; after success neither.
-    void ExpectEnd(const std::string& box = "") const {
-        EXPECT_EQ(m_quitCode, box.empty() ? std::nullopt : std::optional<int>(kQuitExitCode));
-        EXPECT_EQ(AfxGetApp()->m_nExitCode, box.empty() ? 0 : kQuitExitCode);
+        EXPECT_EQ(uitest::TakeQuitMessage(), result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
+        EXPECT_EQ(AfxGetApp()->m_nExitCode, result == -1 ? kQuitExitCode : 0);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
     }
 
@@ -137,20 +132,14 @@ protected:
     std::string m_install = JoinPath(m_games, "HexbreakerDemo");
     uitest::User m_user;
     Names m_ticks;
-    std::optional<int> m_quitCode;
-    bool m_ownedByMainWindow = false;
 };
 
 // Quotient first, in double precision, truncated: 29 of 100 is 28 (0.29 * 100 is 28.999999999999996).
 TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
-    const struct {
-        double done, whole;
-        int position;
-    } cases[] = {
-        {29, 100, 28}, {57, 100, 56}, {262144, 262145, 99}, {0, 0, 0}, {7, 7, 100}, {1, 2147483647.0, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ProgressPosition(c.done, c.whole), c.position) << c.done << " of " << c.whole;
+    const std::tuple<double, double, int> cases[] = {{29, 100, 28}, {57, 100, 56}, {262144, 262145, 99},
+                                                     {0, 0, 0},     {7, 7, 100},   {1, 2147483647.0, 0}};
+    for (const auto& [done, whole, position] : cases)
+        EXPECT_EQ(ProgressPosition(done, whole), position) << done << " of " << whole;
 }
 
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
@@ -160,10 +149,8 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     reversed.dataOrder = hx::fixture::reversedOrder(entries.size());
     WritePack(entries, reversed);
 
-    EXPECT_EQ(RunCopyDialog(), IDOK);
+    RunCopyDialog(IDOK);
 
-    ExpectEnd();
-    EXPECT_TRUE(m_ownedByMainWindow);
     static_assert(kPiece == 262144);
     EXPECT_EQ(m_ticks, (Names{
                            "1 0 0 0 0 empty.txt",           // an empty entry: one tick
@@ -189,9 +176,7 @@ TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFai
         ASSERT_EQ(m_install.size(), length);
 
         const bool fits = length == 230;
-        EXPECT_EQ(RunCopyDialog(), fits ? IDOK : -1);
-
-        ExpectEnd(fits ? "" : kWriteFailed);
+        RunCopyDialog(fits ? IDOK : -1, fits ? "" : kWriteFailed);
         const Names installed = {"Multi", "Multi\\canyon.mfd", "Profiles", "last.txt", "readme.txt"};
         EXPECT_EQ(Listing(m_install), fits ? installed : Names{"Profiles"});
         EXPECT_EQ(m_ticks.back(), fits ? "3 0 626 100 0 last.txt" : "1 0 7 1 0 canyon.mfd");
@@ -211,16 +196,13 @@ TEST_F(CopyDialogTest, CloseOrCancelPausesAndResumeGoesOnInTheSameFileAtTheSameO
         EXPECT_FALSE(IsWindowEnabled(copyDialog));
     };
 
-    EXPECT_EQ(RunCopyDialog([&](ObservedCopyDlg& dialog) {
-                  copyDialog = dialog.m_hWnd;
-                  if (dialog.ticks.back().rfind("1 786432 ", 0) == 0) // game.dat, 3 pieces written
-                      dialog.PostMessage(WM_CLOSE);
-                  else if (dialog.ticks.back().rfind("1 1310720 ", 0) == 0) // 5 pieces
-                      uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
-              }),
-              IDOK);
-
-    ExpectEnd();
+    RunCopyDialog(IDOK, "", [&](ObservedCopyDlg& dialog) {
+        copyDialog = dialog.m_hWnd;
+        if (dialog.ticks.back().rfind("1 786432 ", 0) == 0) // game.dat, 3 pieces written
+            dialog.PostMessage(WM_CLOSE);
+        else if (dialog.ticks.back().rfind("1 1310720 ", 0) == 0) // 5 pieces
+            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+    });
     EXPECT_EQ(m_user.questions, 2);
     // While each question was open ticks came and did nothing; no piece was copied twice.
     Names working;
@@ -253,13 +235,10 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     });
     m_user.answers = {ConfirmAnswer::Exit};
 
-    EXPECT_EQ(RunCopyDialog([](ObservedCopyDlg& dialog) {
-                  if (dialog.ticks.back().rfind("7 524288 ", 0) == 0) // game.dat, 2 pieces written
-                      uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
-              }),
-              IDCANCEL);
-
-    ExpectEnd();
+    RunCopyDialog(IDCANCEL, "", [](ObservedCopyDlg& dialog) {
+        if (dialog.ticks.back().rfind("7 524288 ", 0) == 0) // game.dat, 2 pieces written
+            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+    });
     EXPECT_EQ(m_user.questions, 1);
     EXPECT_EQ(Listing(m_install),
               (Names{"Multi", "Multi\\level.fld", "Multi\\level.scr", "Profiles", "Profiles\\hum6.bmp"}));
@@ -281,9 +260,7 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritte
         if (bytes)
             hx::fixture::writeFile(PackPath(), *bytes);
 
-        EXPECT_EQ(RunCopyDialog(), -1);
-
-        ExpectEnd(kCopyFailed);
+        RunCopyDialog(-1, kCopyFailed);
         EXPECT_TRUE(m_ticks.empty());
         EXPECT_EQ(Listing(m_games), (Names{"HexbreakerDemo", "HexbreakerDemo\\Profiles"}));
         uitest::RemoveTree(m_install);
@@ -301,9 +278,7 @@ TEST_F(CopyDialogTest, AWriteFailureReportsCleansUpAndQuits) {
     WritePack(
         {{"readme.txt", "read me"}, {"hum6.bmp", "face"}, {"hxduninst.exe", patternBytes(kPiece + 1, 9)}});
 
-    EXPECT_EQ(RunCopyDialog(), -1);
-
-    ExpectEnd(kWriteFailed);
+    RunCopyDialog(-1, kWriteFailed);
     EXPECT_EQ(m_ticks, (Names{"1 0 7 0 0 readme.txt", "2 0 11 0 0 hum6.bmp", "2 0 11 0 0 hxduninst.exe"}));
     EXPECT_EQ(Listing(m_install), (Names{"Profiles", "Profiles\\hum6.bmp"}));
 }

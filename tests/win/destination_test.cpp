@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -20,19 +21,12 @@ using Names = std::vector<std::string>;
 constexpr const char* kWorkDir = "E:\\hxbrowse";
 
 TEST(BrowseRules, FreeSpaceInWholeMegabytesAndPathPieces) {
-    const struct {
-        DWORD sectorsPerCluster, bytesPerSector, freeClusters;
-        int megabytes;
-    } cases[] = {
-        {8, 512, 17920, 70},                // exactly 70 MB in 4 KB clusters
-        {8, 512, 17919, 69},                // one cluster short
-        {8, 512, 1u << 30, 4194304},        // 4 TiB: beyond 32 bits
-        {128, 512, 0xFFFFFFFFu, 268435455}, // the largest the counts can tell
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FreeMegabytes(FreeBytesFromClusters(c.sectorsPerCluster, c.bytesPerSector, c.freeClusters)),
-                  c.megabytes)
-            << c.sectorsPerCluster << " x " << c.bytesPerSector << " x " << c.freeClusters;
+    // Sectors per cluster, bytes per sector, free clusters: exactly 70 MB, one cluster short, 4 TiB
+    // (beyond 32 bits), the most the counts can tell.
+    const std::tuple<DWORD, DWORD, DWORD, int> cases[] = {
+        {8, 512, 17920, 70}, {8, 512, 17919, 69}, {8, 512, 1u << 30, 4194304}, {128, 512, ~0u, 268435455}};
+    for (const auto& [sectors, bytes, clusters, megabytes] : cases)
+        EXPECT_EQ(FreeMegabytes(FreeBytesFromClusters(sectors, bytes, clusters)), megabytes) << clusters;
     EXPECT_EQ(FreeMegabytes(~ULONGLONG{0}), INT_MAX);
     EXPECT_FALSE(HasRoomToInstall(69));
     EXPECT_TRUE(HasRoomToInstall(70));

@@ -6,30 +6,18 @@
 #include <gtest/gtest.h>
 
 namespace {
-using uitest::ConfirmAnswer;
-
+// Enter presses the focused button, Resume.
 TEST(ExitConfirmDialog, OnlyExitLeavesAndResumeHasTheFocusAtOpen) {
-    const std::pair<ConfirmAnswer, INT_PTR> cases[] = {
-        {ConfirmAnswer::Exit, IDOK},
-        {ConfirmAnswer::Resume, IDCANCEL},
-        {ConfirmAnswer::Escape, IDCANCEL},
-        {ConfirmAnswer::Enter, IDCANCEL}, // Enter presses the focused button, Resume
-        {ConfirmAnswer::CloseBox, IDCANCEL},
-    };
-    for (const auto& [answer, result] : cases) {
+    using A = uitest::ConfirmAnswer;
+    for (const A answer : {A::Exit, A::Resume, A::Escape, A::Enter, A::CloseBox}) {
         SCOPED_TRACE(static_cast<int>(answer));
         uitest::User user;
         user.answers = {answer};
         int focusedId = 0;
-        std::vector<std::string> texts;
-        user.atQuestion = [&](HWND confirmation) {
-            focusedId = GetDlgCtrlID(GetFocus());
-            texts = uitest::StaticTexts(confirmation);
-        };
-        EXPECT_EQ(CExitConfirmDlg().DoModal(), result);
+        user.atQuestion = [&](HWND) { focusedId = GetDlgCtrlID(GetFocus()); };
+        EXPECT_EQ(CExitConfirmDlg().DoModal(), answer == A::Exit ? IDOK : IDCANCEL);
         EXPECT_EQ(user.questions, 1);
         EXPECT_EQ(focusedId, IDCANCEL);
-        EXPECT_EQ(texts, std::vector<std::string>{"Are you sure to exit installation?"});
     }
 }
 

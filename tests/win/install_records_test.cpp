@@ -86,14 +86,15 @@ TEST(ProgramsFolder, ReadWholeUpToTheBufferElseEmpty) {
 
 TEST(ProgramLookup, CurrentDirectoryFirstThenPathInOrder) {
     const std::set<std::string> files = {"C:\\cd\\notepad.exe", "C:\\windows\\notepad.exe",
-                                         "C:\\windows\\explorer.exe", "C:\\tools\\readme.txt"};
+                                         "C:\\windows\\system32\\explorer.exe", "C:\\windows\\explorer.exe",
+                                         "C:\\tools\\readme.txt"};
     const auto isFile = [&files](const std::string& path) { return files.count(path) > 0; };
     const std::string path = "C:\\windows\\system32;;C:\\windows;C:\\tools\\";
     const std::array<const char*, 3> cases[] = {
         // name, current directory, what is found
         {"notepad", "C:\\cd", "C:\\cd\\notepad.exe"},
         {"notepad", "C:\\", "C:\\windows\\notepad.exe"},
-        {"explorer", "C:\\cd", "C:\\windows\\explorer.exe"},
+        {"explorer", "C:\\cd", "C:\\windows\\system32\\explorer.exe"},
         {"readme.txt", "C:\\cd", "C:\\tools\\readme.txt"},
         {"hxdemo", "C:\\cd", ""},
     };

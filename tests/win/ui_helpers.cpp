@@ -2,10 +2,13 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 
 namespace uitest {
 namespace {
 User* g_user = nullptr;
+HWND g_question = nullptr; // the exit confirmation open, and for how many polls
+int g_pollsOpen = 0;
 std::map<UINT_PTR, std::function<void()>> g_pending;
 
 std::string WindowText(HWND hwnd) {
@@ -48,6 +51,39 @@ void Answer(HWND confirmation, ConfirmAnswer answer) {
                      answer == ConfirmAnswer::Escape ? VK_ESCAPE : VK_RETURN, 0x00010001);
 }
 
+BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
+    User& user = *g_user;
+    char windowClass[16] = {};
+    GetClassNameA(hwnd, windowClass, sizeof windowClass);
+    if (!IsWindowVisible(hwnd) || lstrcmpA(windowClass, "#32770") != 0)
+        return TRUE;
+    if (WindowText(hwnd) == "Exit installation") {
+        if (std::exchange(g_question, hwnd) != hwnd) {
+            g_pollsOpen = 0;
+            if (user.atQuestion)
+                user.atQuestion(hwnd);
+        } else if (++g_pollsOpen == 5) {
+            const size_t index = static_cast<size_t>(user.questions++);
+            Answer(hwnd, index < user.answers.size() ? user.answers[index] : ConfirmAnswer::Exit);
+        }
+    } else if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 0) { // the framework's windows carry their object
+        const Statics box = CollectStatics(hwnd);
+        const char* icon = !box.icon                                         ? "none"
+                           : box.icon == LoadIconA(nullptr, IDI_HAND)        ? "hand"
+                           : box.icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+                                                                             : "other";
+        user.boxes.push_back(std::string(icon) + " " + WindowText(hwnd) + ": " +
+                             (box.texts.empty() ? "" : box.texts.front()));
+        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_user)
+        EnumThreadWindows(GetCurrentThreadId(), Visit, 0);
+}
+
 void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     auto pending = g_pending.extract(id);
@@ -65,51 +101,14 @@ void PressButton(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-User::User() : m_timer(SetTimer(nullptr, 0, 20, Poll)) {
+User::User() : timer(SetTimer(nullptr, 0, 20, Poll)) {
     g_user = this;
+    g_question = nullptr;
 }
 
 User::~User() {
-    KillTimer(nullptr, m_timer);
+    KillTimer(nullptr, timer);
     g_user = nullptr;
-}
-
-void CALLBACK User::Poll(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_user)
-        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(g_user));
-}
-
-BOOL CALLBACK User::Visit(HWND hwnd, LPARAM lParam) {
-    auto& user = *reinterpret_cast<User*>(lParam);
-    char windowClass[16] = {};
-    GetClassNameA(hwnd, windowClass, sizeof windowClass);
-    if (!IsWindowVisible(hwnd) || lstrcmpA(windowClass, "#32770") != 0)
-        return TRUE;
-    if (WindowText(hwnd) == "Exit installation") {
-        if (hwnd != user.m_question) {
-            user.m_question = hwnd;
-            user.m_pollsOpen = 0;
-            if (user.atQuestion)
-                user.atQuestion(hwnd);
-        } else if (++user.m_pollsOpen == 5) {
-            const size_t index = static_cast<size_t>(user.questions++);
-            Answer(hwnd, index < user.answers.size() ? user.answers[index] : ConfirmAnswer::Exit);
-        }
-    } else if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 0) { // the framework's windows carry their object
-        const Statics box = CollectStatics(hwnd);
-        const char* icon = !box.icon                                         ? "none"
-                           : box.icon == LoadIconA(nullptr, IDI_HAND)        ? "hand"
-                           : box.icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
-                                                                             : "other";
-        user.boxes.push_back(std::string(icon) + " " + WindowText(hwnd) + ": " +
-                             (box.texts.empty() ? "" : box.texts.front()));
-        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    return TRUE;
-}
-
-std::vector<std::string> StaticTexts(HWND dialog) {
-    return CollectStatics(dialog).texts;
 }
 
 std::optional<int> TakeQuitMessage() {

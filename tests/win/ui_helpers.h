@@ -23,29 +23,17 @@ enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
 // OK. An exit confirmation is shown to `atQuestion` when it opens and, five polls later (ticks
 // come while it is open), answered with the next of `answers`, Exit when none is left, and
 // counted in `questions`. One user at a time.
-class User {
-public:
+struct User {
     User();
     ~User();
     User(const User&) = delete;
-    User& operator=(const User&) = delete;
 
     std::vector<ConfirmAnswer> answers;
     std::function<void(HWND)> atQuestion;
     std::vector<std::string> boxes;
     int questions = 0;
-
-private:
-    static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD);
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM lParam);
-
-    UINT_PTR m_timer = 0;
-    HWND m_question = nullptr;
-    int m_pollsOpen = 0;
+    UINT_PTR timer = 0;
 };
-
-// The texts of a dialog's static controls, in child order.
-std::vector<std::string> StaticTexts(HWND dialog);
 
 // Empties the calling thread's message queue and returns the code of the quit message a modal
 // loop left there for the loops outside it, or nullopt when there was none.
