@@ -41,8 +41,7 @@ std::string ReadWholeFile(const std::string& path) {
 // Everything under a folder, as sorted paths relative to it.
 Names Listing(const std::string& folder) {
     Names names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         names.push_back(entry.path().string().substr(folder.size() + 1));
     std::sort(names.begin(), names.end());
     return names;
@@ -58,13 +57,11 @@ public:
     CWnd* Owner() const { return m_pOwner; }
 
 protected:
-    bool OnTimer(UINT_PTR id) override {
+    bool OnTimer(UINT_PTR id) override { // the dialog's one timer, the copy tick
         std::ostringstream tick;
         if (!m_bActive)
             tick << "idle " << m_nCurrent << ' ' << m_dwFileDone;
         const bool handled = CCopyProgressDlg::OnTimer(id);
-        if (id != 1)
-            return handled;
         if (tick.str().empty())
             tick << m_nCurrent << ' ' << m_dwFileDone << ' ' << m_dwTotalDone << ' '
                  << m_progressTotal.GetPos() << ' ' << m_progressFile.GetPos() << ' '
@@ -95,9 +92,8 @@ protected:
         hx::fixture::writeFile(PackPath(), hx::fixture::buildPack(entries, std::move(options)));
     }
 
-    // Runs the main window modally and, from inside its loop, the copy dialog with the main
-    // window's directories set to this test's. The dialog must end with `result`: after a failure
-    // (-1) with the one error box `box` and the quit with code 18, else with neither.
+    // Runs the copy dialog inside the main window's modal loop, on this test's folders. It must end
+    // with `result` and, after a failure (-1) only, the one error box `box` and the quit with code 18.
     void RunCopyDialog(INT_PTR result, const std::string& box = "",
                        std::function<void(ObservedCopyDlg&)> afterTick = {}) {
         m_user.boxes.clear();
@@ -163,9 +159,8 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
         EXPECT_EQ(ReadWholeFile(JoinPath(m_install, entry.name)), entry.data) << entry.name;
 }
 
-// A path holds at most 259 characters: under an install directory of 230 every destination fits;
-// under one of 245 "Multi\\canyon.mfd" does not, and the copying fails as on a full disk and cleans
-// up rather than leave that entry out of an install that reports success.
+// A path holds at most 259 characters: under 230 every destination fits; under 245 "Multi\\canyon.mfd"
+// does not, and the copying fails as on a full disk rather than leave that entry out.
 TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFails) {
     WritePack({{"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}});
     for (const size_t length : {230, 245}) {
@@ -267,9 +262,8 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritte
     }
 }
 
-// A destination that opens but takes no data: the build makes a folder whose "hxduninst.exe" is a
-// link to /dev/full, and the dialog is given it as the Windows directory (through drive Z:, the
-// Unix root), so the write fails as on a full disk while the link itself is never cleaned up.
+// The build links "hxduninst.exe" in HX_WRITE_FAILS_DIR to /dev/full: given as the Windows directory
+// (through Z:, the Unix root), it opens but takes no data, as on a full disk.
 TEST_F(CopyDialogTest, AWriteFailureReportsCleansUpAndQuits) {
     const char* folder = std::getenv("HX_WRITE_FAILS_DIR");
     ASSERT_TRUE(folder && *folder) << "HX_WRITE_FAILS_DIR names no folder: run the test through ctest";

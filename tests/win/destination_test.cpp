@@ -12,7 +12,6 @@
 #include <climits>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <tuple>
 #include <utility>
 
@@ -21,8 +20,7 @@ using Names = std::vector<std::string>;
 constexpr const char* kWorkDir = "E:\\hxbrowse";
 
 TEST(BrowseRules, FreeSpaceInWholeMegabytesAndPathPieces) {
-    // Sectors per cluster, bytes per sector, free clusters: exactly 70 MB, one cluster short, 4 TiB
-    // (beyond 32 bits), the most the counts can tell.
+    // Exactly 70 MB, one cluster short, 4 TiB (beyond 32 bits), the most the counts can tell.
     const std::tuple<DWORD, DWORD, DWORD, int> cases[] = {
         {8, 512, 17920, 70}, {8, 512, 17919, 69}, {8, 512, 1u << 30, 4194304}, {128, 512, ~0u, 268435455}};
     for (const auto& [sectors, bytes, clusters, megabytes] : cases)
@@ -175,17 +173,13 @@ TEST(DestinationDialog, SelectNeedsSeventyMegabytesOnTheDrive) {
         CDirBrowseDlg browser;
         uitest::User user;
         std::string space;
-        // Select, then Cancel a little later: it ends only a dialog that Select left open.
-        const auto running = std::make_shared<bool>(true);
+        // Select, then Cancel a little later: it reaches only a dialog that Select left open.
         uitest::RunSoon([&] {
             space = browser.m_staticSpace.GetWindowText();
             uitest::PressButton(browser.m_hWnd, IDOK);
-            uitest::RunSoon(
-                [&browser, running] { *running ? uitest::PressButton(browser.m_hWnd, IDCANCEL) : void(); },
-                100);
+            uitest::RunSoon([hwnd = browser.m_hWnd] { uitest::PressButton(hwnd, IDCANCEL); }, 100);
         });
         EXPECT_EQ(browser.DoModal(), freeMB == 70 ? IDOK : IDCANCEL);
-        *running = false;
         EXPECT_EQ(space, "Available space " + std::to_string(freeMB) + "MB");
         EXPECT_EQ(user.boxes,
                   freeMB == 70 ? Names{} : Names{"exclamation Warning: There is no space to install."});

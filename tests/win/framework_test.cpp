@@ -14,33 +14,26 @@
 
 namespace {
 
-// Any template serves: these tests exercise the loop, not the controls. Timers run `onTimer`.
-class PlainDialog : public CDialog {
-public:
-    explicit PlainDialog(std::function<void()> onTimer = {}) : CDialog(IDD_SETUP_MAIN), m_onTimer(onTimer) {}
-    int timerCalls = 0;
-
-protected:
+// Any template serves: these tests exercise the loop, not the controls. A timer runs `onTimer` once.
+struct PlainDialog : CDialog {
+    PlainDialog() : CDialog(IDD_SETUP_MAIN) {}
     bool OnTimer(UINT_PTR id) override {
         ++timerCalls;
         KillTimer(id);
-        m_onTimer();
+        onTimer();
         return true;
     }
-
-private:
-    std::function<void()> m_onTimer;
+    std::function<void()> onTimer;
+    int timerCalls = 0;
 };
 
 TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
     PlainDialog outer, inner;
-    INT_PTR innerResult = 0;
     uitest::RunSoon([&] {
         uitest::RunSoon([] { PostQuitMessage(7); });
-        innerResult = inner.DoModal();
+        EXPECT_EQ(inner.DoModal(), -1);
     });
     EXPECT_EQ(outer.DoModal(), -1);
-    EXPECT_EQ(innerResult, -1);
     EXPECT_EQ(AfxGetApp()->m_nExitCode, 7);
     EXPECT_EQ(uitest::TakeQuitMessage(), 7) << "the quit goes on to the loops outside";
     AfxGetApp()->m_nExitCode = 0;
@@ -80,7 +73,8 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
     };
     for (const auto& [thrower, text] : cases) {
         SCOPED_TRACE(text);
-        PlainDialog dialog(thrower);
+        PlainDialog dialog;
+        dialog.onTimer = thrower;
         uitest::User user;
         uitest::RunSoon([&] { dialog.SetTimer(1, 10); });
         uitest::RunSoon([&] { dialog.EndDialog(9); }, 300); // the box is answered long before

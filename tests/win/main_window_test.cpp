@@ -12,8 +12,7 @@
 
 namespace {
 
-// Where labels overlap the first in table order wins; left and top edges lie inside, right and bottom
-// outside.
+// Where labels overlap the first in table order wins; edges are half-open (left and top inside).
 TEST(HotSpots, OverlapsGoToTheFirstLabelAndEdgesAreHalfOpen) {
     const std::pair<POINT, HotSpot> cases[] = {
         {{350, 40}, HOT_PLAY}, {{360, 220}, HOT_EXIT},    {{350, 43}, HOT_INSTALL}, {{299, 1}, HOT_PLAY},

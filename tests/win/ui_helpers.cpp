@@ -17,28 +17,22 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
-struct Statics {
-    std::vector<std::string> texts;
-    HICON icon = nullptr;
-};
-
-BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
-    auto& found = *reinterpret_cast<Statics*>(lParam);
+// Reads a message box's icon (named by comparing it with the system's) and text into the pair.
+BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
+    auto& [icon, text] = *reinterpret_cast<std::pair<std::string, std::string>*>(lParam);
     char windowClass[32] = {};
     GetClassNameA(child, windowClass, sizeof windowClass);
     if (lstrcmpiA(windowClass, "Static") != 0)
         return TRUE;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-        found.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    else if (!WindowText(child).empty())
-        found.texts.push_back(WindowText(child));
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+        text += WindowText(child);
+        return TRUE;
+    }
+    const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    icon = shown == LoadIconA(nullptr, IDI_HAND)          ? "hand"
+           : shown == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+                                                          : "other";
     return TRUE;
-}
-
-Statics CollectStatics(HWND dialog) {
-    Statics found;
-    EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 void Answer(HWND confirmation, ConfirmAnswer answer) {
@@ -67,13 +61,9 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
             Answer(hwnd, index < user.answers.size() ? user.answers[index] : ConfirmAnswer::Exit);
         }
     } else if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 0) { // the framework's windows carry their object
-        const Statics box = CollectStatics(hwnd);
-        const char* icon = !box.icon                                         ? "none"
-                           : box.icon == LoadIconA(nullptr, IDI_HAND)        ? "hand"
-                           : box.icon == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
-                                                                             : "other";
-        user.boxes.push_back(std::string(icon) + " " + WindowText(hwnd) + ": " +
-                             (box.texts.empty() ? "" : box.texts.front()));
+        std::pair<std::string, std::string> seen{"none", ""};
+        EnumChildWindows(hwnd, ReadStatic, reinterpret_cast<LPARAM>(&seen));
+        user.boxes.push_back(seen.first + " " + WindowText(hwnd) + ": " + seen.second);
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
     return TRUE;

@@ -35,8 +35,7 @@ struct User {
     UINT_PTR timer = 0;
 };
 
-// Empties the calling thread's message queue and returns the code of the quit message a modal
-// loop left there for the loops outside it, or nullopt when there was none.
+// Empties the thread's message queue; returns the code of a quit message a modal loop left there.
 std::optional<int> TakeQuitMessage();
 
 // Removes a folder and everything in it; nothing when it does not exist.

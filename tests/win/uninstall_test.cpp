@@ -26,16 +26,9 @@ void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
     SetFileAttributesA(path.c_str(), attributes);
 }
 
-// Runs a host program in the current directory (Wine starts Unix programs too, and makes no
-// links itself) and waits until `path` exists, or no longer does.
-void RunHost(std::string commandLine, const std::string& path, bool wanted) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+// Runs a host program here (Wine makes no links itself) and waits until `path` exists, or is gone.
+void RunHost(const std::string& commandLine, const std::string& path, bool wanted) {
+    ASSERT_GT(WinExec(commandLine.c_str(), SW_HIDE), 31u) << commandLine;
     for (int i = 0; i < 200 && Exists(path) != wanted; ++i)
         Sleep(25);
     ASSERT_EQ(Exists(path), wanted) << commandLine;
@@ -45,8 +38,7 @@ void MakeLink(const std::string& inTree, const std::string& outside) {
     RunHost("/bin/ln -sr outside/" + outside + " " + InTree(inTree), InTree(inTree), true);
 }
 
-// Runs DeleteTree and returns the wording of the file error it raised, if any. A removal that
-// stops leaves the current directory where it stopped: the test's is put back.
+// DeleteTree's file error, if any; a removal that stops leaves the current directory there.
 std::string DeleteTreeReporting() {
     std::string error;
     try {
@@ -72,9 +64,8 @@ protected:
     }
 };
 
-// An undeletable file ends the removal: every sub-folder has gone before the folder's first file
-// (sub-folders go while the folder is enumerated), then the files go in the order found up to it.
-// Dot-named folders are skipped.
+// An undeletable file ends the removal: sub-folders go while the folder is enumerated, then its
+// files in the order found, up to that one. Dot-named folders are skipped.
 TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
     for (const bool readOnly : {true, false}) {
         SCOPED_TRACE(readOnly ? "read-only" : "held open");
