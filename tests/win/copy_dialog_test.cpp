@@ -147,7 +147,6 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
 
     RunCopyDialog(IDOK);
 
-    static_assert(kPiece == 262144);
     EXPECT_EQ(m_ticks, (Names{
                            "1 0 0 0 0 empty.txt",           // an empty entry: one tick
                            "2 0 262144 49 0 one.dat",       // one piece: one tick

@@ -18,13 +18,11 @@ namespace {
 struct PlainDialog : CDialog {
     PlainDialog() : CDialog(IDD_SETUP_MAIN) {}
     bool OnTimer(UINT_PTR id) override {
-        ++timerCalls;
         KillTimer(id);
         onTimer();
         return true;
     }
     std::function<void()> onTimer;
-    int timerCalls = 0;
 };
 
 TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
@@ -80,7 +78,6 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
         uitest::RunSoon([&] { dialog.EndDialog(9); }, 300); // the box is answered long before
         EXPECT_EQ(dialog.DoModal(), 9);
         EXPECT_EQ(user.boxes, std::vector<std::string>{std::string("hand framework_tests: ") + text});
-        EXPECT_EQ(dialog.timerCalls, 1);
     }
 }
 

@@ -13,10 +13,9 @@
 #include <vector>
 
 namespace {
-constexpr const char* kTestRoot = "Software\\HxInstallRecordsTest";
-constexpr const char* kRecordKey = "Software\\HxInstallRecordsTest\\Record";
-constexpr const char* kVolatileKey = "Software\\HxInstallRecordsTest\\Volatile";
-constexpr const char* kUnderVolatileKey = "Software\\HxInstallRecordsTest\\Volatile\\Record";
+constexpr const char* kRecordKey = "Software\\HxRecordTest";
+constexpr const char* kVolatileKey = "Software\\HxVolatileTest";
+constexpr const char* kUnderVolatileKey = "Software\\HxVolatileTest\\Record";
 
 // Every value of a key in the order the registry keeps them, as "name type size text".
 std::vector<std::string> StoredValues(const char* keyPath) {
@@ -38,7 +37,7 @@ class AppRecord : public testing::Test {
 protected:
     void SetUp() override { TearDown(); }
     void TearDown() override {
-        for (const char* key : {kUnderVolatileKey, kVolatileKey, kRecordKey, kTestRoot})
+        for (const char* key : {kUnderVolatileKey, kVolatileKey, kRecordKey})
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
     }
 };

@@ -27,8 +27,14 @@ void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
 }
 
 // Runs a host program here (Wine makes no links itself) and waits until `path` exists, or is gone.
-void RunHost(const std::string& commandLine, const std::string& path, bool wanted) {
-    ASSERT_GT(WinExec(commandLine.c_str(), SW_HIDE), 31u) << commandLine;
+void RunHost(std::string commandLine, const std::string& path, bool wanted) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     for (int i = 0; i < 200 && Exists(path) != wanted; ++i)
         Sleep(25);
     ASSERT_EQ(Exists(path), wanted) << commandLine;
