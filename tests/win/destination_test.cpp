@@ -5,7 +5,6 @@
 #include "dir_browse_dlg.h"
 #include "install_dir_dlg.h"
 #include "pack_fixture.h"
-#include "sound_cues.h"
 #include "ui_helpers.h"
 
 #include <gtest/gtest.h>
@@ -13,41 +12,25 @@
 #include <climits>
 #include <cstdlib>
 #include <functional>
-#include <sstream>
+#include <tuple>
+#include <utility>
 
 namespace {
+using Names = std::vector<std::string>;
 constexpr const char* kWorkDir = "E:\\hxbrowse";
 
 TEST(BrowseRules, FreeSpaceInWholeMegabytesAndPathPieces) {
-    const struct {
-        DWORD sectorsPerCluster, bytesPerSector, freeClusters;
-        int megabytes;
-    } cases[] = {
-        {8, 512, 17920, 70},                // exactly 70 MB in 4 KB clusters
-        {8, 512, 17919, 69},                // one cluster short
-        {1, 512, 200000, 97},               // 512-byte clusters count in full
-        {1, 512, 143360, 70},               // and reach 70 MB
-        {8, 512, 1u << 30, 4194304},        // 4 TiB free
-        {128, 512, 0xFFFFFFFFu, 268435455}, // the largest the counts can tell
-        {0, 0, 0, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << c.sectorsPerCluster << " x " << c.bytesPerSector << " x " << c.freeClusters);
-        EXPECT_EQ(FreeMegabytes(FreeBytesFromClusters(c.sectorsPerCluster, c.bytesPerSector, c.freeClusters)),
-                  c.megabytes);
-    }
+    // Exactly 70 MB, one cluster short, 4 TiB (beyond 32 bits), the most the counts can tell.
+    const std::tuple<DWORD, DWORD, DWORD, int> cases[] = {
+        {8, 512, 17920, 70}, {8, 512, 17919, 69}, {8, 512, 1u << 30, 4194304}, {128, 512, ~0u, 268435455}};
+    for (const auto& [sectors, bytes, clusters, megabytes] : cases)
+        EXPECT_EQ(FreeMegabytes(FreeBytesFromClusters(sectors, bytes, clusters)), megabytes) << clusters;
     EXPECT_EQ(FreeMegabytes(~ULONGLONG{0}), INT_MAX);
-    EXPECT_EQ(FreeSpaceText(812), "Available space 812MB");
     EXPECT_FALSE(HasRoomToInstall(69));
     EXPECT_TRUE(HasRoomToInstall(70));
-    EXPECT_TRUE(HasRoomToInstall(INT_MAX));
-    EXPECT_EQ(SplitPathPieces("C:\\\\GAMES\\\\FOO\\"), (std::vector<std::string>{"C:", "GAMES", "FOO"}));
-    EXPECT_EQ(SplitPathPieces("C:\\"), std::vector<std::string>{"C:"});
-    EXPECT_EQ(PathFromLabels("E:", {"a b", "c"}, "d"), "E:\\a b\\c\\d");
+    EXPECT_EQ(SplitPathPieces("C:\\\\GAMES\\\\FOO\\"), (Names{"C:", "GAMES", "FOO"}));
     EXPECT_EQ(InstallDirForFolder("D:\\"), "D:\\HexbreakerDemo");
     EXPECT_EQ(InstallDirForFolder("C:\\GAMES"), "C:\\GAMES\\HexbreakerDemo");
-    EXPECT_EQ(CuePath("D:\\", kCueNotEnoughSpace), "D:\\VocHarddiskNotenogh.wav");
 }
 
 std::string ItemLabel(HWND tree, HTREEITEM item) {
@@ -57,51 +40,46 @@ std::string ItemLabel(HWND tree, HTREEITEM item) {
     return text;
 }
 
+// The whole tree as text: a label, then its children in parentheses, "E:(hxbrowse(a,b))".
+std::string Outline(HWND tree, HTREEITEM item) {
+    std::string text = ItemLabel(tree, item);
+    const char* separator = "(";
+    for (HTREEITEM child = TreeView_GetChild(tree, item); child; child = TreeView_GetNextSibling(tree, child))
+        text += std::exchange(separator, ",") + Outline(tree, child);
+    return text + (*separator == ',' ? ")" : "");
+}
+
 TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
-    std::vector<std::string> names;
-    std::istringstream list("zeta|Alpha|alpha2|ALPHA|beta|Beta10|beta9|10|9|099|_under|-dash|co-op|coop|"
-                            "co_op|a b|a.b|a~b|a!b|#hash|$Recycle.Bin|~tilde|Zulu|x(1)|x[1]|x{1}|x+1|"
-                            "x'1|Program Files|ProgramData|\xe9t\xe9|Ecole|\311cole"); // \311 is \xc9
-    for (std::string name; std::getline(list, name, '|');)
-        names.push_back(name);
-    HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    // \351 is e acute, \311 E acute.
+    Names names = {
+        "zeta", "Alpha",         "alpha2",       "ALPHA",     "beta",  "Beta10",  "beta9", "10",   "9",
+        "099",  "_under",        "-dash",        "co-op",     "coop",  "co_op",   "a b",   "a.b",  "a~b",
+        "a!b",  "#hash",         "$Recycle.Bin", "~tilde",    "Zulu",  "x(1)",    "x[1]",  "x{1}", "x+1",
+        "x'1",  "Program Files", "ProgramData",  "\351t\351", "Ecole", "\311cole"};
+    HWND tree =
+        CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(tree, nullptr);
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_SORT;
+    insert.item.mask = TVIF_TEXT;
     for (const auto& name : names) {
-        TVINSERTSTRUCTA insert{};
-        insert.hParent = TVI_ROOT;
-        insert.hInsertAfter = TVI_SORT;
-        insert.item = {TVIF_TEXT, nullptr, 0, 0, const_cast<char*>(name.c_str()), 0, 0, 0, 0, 0};
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+        insert.item.pszText = const_cast<char*>(name.c_str());
+        TreeView_InsertItem(tree, &insert);
     }
-    std::vector<std::string> controlOrder;
+    Names controlOrder;
     for (auto item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
         controlOrder.push_back(ItemLabel(tree, item));
     DestroyWindow(tree);
-
     SortAsTreeLabels(names);
     EXPECT_EQ(names, controlOrder);
-}
-
-// The whole tree as text: a label, then its children in parentheses, "E:(hxbrowse(a,b))".
-std::string Outline(HWND tree, HTREEITEM item = nullptr) {
-    item = item ? item : TreeView_GetRoot(tree);
-    std::string text = ItemLabel(tree, item);
-    HTREEITEM child = TreeView_GetChild(tree, item);
-    if (!child)
-        return text;
-    text += "(";
-    for (; child; child = TreeView_GetNextSibling(tree, child))
-        text += Outline(tree, child) + (TreeView_GetNextSibling(tree, child) ? "," : "");
-    return text + ")";
 }
 
 class DestinationDialogTest : public testing::Test {
 protected:
     void SetUp() override {
         uitest::RemoveTree(kWorkDir);
-        ASSERT_TRUE(CreateDirectoryA(kWorkDir, nullptr) &&
-                    CreateDirectoryA((std::string(kWorkDir) + "\\Zeta").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(kWorkDir, nullptr) && CreateDirectoryA("E:\\hxbrowse\\Zeta", nullptr));
         ASSERT_TRUE(SetCurrentDirectoryA(kWorkDir));
     }
     void TearDown() override {
@@ -110,92 +88,71 @@ protected:
     }
 
     // Runs the browser; `act` runs inside its modal loop once it shows and ends it with a button.
-    static INT_PTR RunBrowser(CDirBrowseDlg& browser, const std::function<void(CDirBrowseDlg&)>& act) {
-        uitest::RunSoon([&] { act(browser); });
-        return browser.DoModal();
+    INT_PTR RunBrowser(const std::function<void(HWND tree)>& act) {
+        uitest::RunSoon([&] { act(m_browser.m_tree.m_hWnd); });
+        return m_browser.DoModal();
     }
 
     // What a double-click does: the first click selects the item, the tree reports NM_DBLCLK.
-    static void DoubleClick(const CDirBrowseDlg& browser, HTREEITEM item) {
-        HWND tree = browser.m_tree.m_hWnd;
+    void DoubleClick(HTREEITEM item) const {
+        HWND tree = m_browser.m_tree.m_hWnd;
         TreeView_SelectItem(tree, item);
         NMHDR header{tree, IDC_FOLDER_TREE, static_cast<UINT>(NM_DBLCLK)};
-        SendMessageA(browser.m_hWnd, WM_NOTIFY, IDC_FOLDER_TREE, reinterpret_cast<LPARAM>(&header));
+        SendMessageA(m_browser.m_hWnd, WM_NOTIFY, IDC_FOLDER_TREE, reinterpret_cast<LPARAM>(&header));
     }
+
+    CDirBrowseDlg m_browser;
+    uitest::User m_user;
 };
 
-TEST_F(DestinationDialogTest, AFolderThatCannotBeEnteredIsStillTheResult) {
-    CDirBrowseDlg browser;
-    uitest::MessageBoxSeen seen;
-    std::string outline;
-    const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
-        HWND tree = dlg.m_tree.m_hWnd;
-        HTREEITEM zeta = TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
-        uitest::RemoveTree(std::string(kWorkDir) + "\\Zeta");
-        auto box = uitest::AnswerNextMessageBox(IDOK);
-        DoubleClick(dlg, zeta);
-        seen = box.get();
-        outline = Outline(tree);
-        uitest::PressButton(dlg.m_hWnd, IDOK);
-    });
-    EXPECT_EQ(seen.text, "Unable to read.");
-    EXPECT_EQ(seen.caption, AfxGetAppName());
-    EXPECT_EQ(seen.icon, static_cast<UINT>(MB_ICONEXCLAMATION));
-    EXPECT_EQ(outline, "E:(hxbrowse(Zeta))");
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(browser.m_strPath, "E:\\hxbrowse\\Zeta");
-}
-
-TEST_F(DestinationDialogTest, ADriveThatCannotBeEnteredPutsTheComboBack) {
-    CDirBrowseDlg browser;
-    uitest::MessageBoxSeen seen;
+// A drive change that fails puts the combo back; a folder that cannot be entered is still chosen.
+TEST_F(DestinationDialogTest, ADriveOrFolderThatCannotBeEntered) {
     std::string before, after, selected;
-    RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
-        before = Outline(dlg.m_tree.m_hWnd);
-        const int noDrive = dlg.m_comboDrive.AddString("Q:"); // a letter with no drive behind it
-        auto box = uitest::AnswerNextMessageBox(IDOK);
-        dlg.m_comboDrive.SetCurSel(noDrive);
-        SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(dlg.m_comboDrive.m_hWnd));
-        seen = box.get();
-        after = Outline(dlg.m_tree.m_hWnd);
-        selected = dlg.m_comboDrive.GetLBText(dlg.m_comboDrive.GetCurSel());
-        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
-    });
-    EXPECT_EQ(seen.text, "Unable to read.");
+    EXPECT_EQ(RunBrowser([&](HWND tree) {
+                  CComboBox& combo = m_browser.m_comboDrive;
+                  before = Outline(tree, TreeView_GetRoot(tree));
+                  combo.SetCurSel(combo.AddString("Q:")); // a letter with no drive behind it
+                  SendMessageA(m_browser.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(combo.m_hWnd));
+                  selected = combo.GetLBText(combo.GetCurSel());
+                  uitest::RemoveTree("E:\\hxbrowse\\Zeta");
+                  DoubleClick(TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree))));
+                  after = Outline(tree, TreeView_GetRoot(tree));
+                  uitest::PressButton(m_browser.m_hWnd, IDOK);
+              }),
+              IDOK);
+    const std::string unreadable = std::string("exclamation ") + AfxGetAppName() + ": Unable to read.";
+    EXPECT_EQ(m_user.boxes, (Names{unreadable, unreadable}));
     EXPECT_EQ(selected, "E:");
+    EXPECT_EQ(before, "E:(hxbrowse(Zeta))");
     EXPECT_EQ(after, before);
-    EXPECT_EQ(browser.m_strPath, kWorkDir);
+    EXPECT_EQ(m_browser.m_strPath, "E:\\hxbrowse\\Zeta");
 }
 
 TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLetter) {
     // An empty drive root has no entry at all, not even "." and "..": give the CD one folder.
-    const std::string cdFolder = "D:\\hxbrowse";
-    if (!CreateDirectoryA(cdFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryA("D:\\hxbrowse", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         GTEST_SKIP() << "cannot write to drive D:";
     ASSERT_TRUE(SetCurrentDirectoryA("D:\\"));
-    CDirBrowseDlg browser;
     int selection = 0;
     std::string outline, afterRoot;
-    RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
-        HWND tree = dlg.m_tree.m_hWnd;
-        selection = dlg.m_comboDrive.GetCurSel();
-        outline = Outline(tree);
-        DoubleClick(dlg, TreeView_GetRoot(tree));
+    RunBrowser([&](HWND tree) {
+        selection = m_browser.m_comboDrive.GetCurSel();
+        outline = Outline(tree, TreeView_GetRoot(tree));
+        DoubleClick(TreeView_GetRoot(tree));
         afterRoot = ItemLabel(tree, TreeView_GetRoot(tree));
-        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
+        uitest::PressButton(m_browser.m_hWnd, IDCANCEL);
     });
     SetCurrentDirectoryA("C:\\");
-    uitest::RemoveTree(cdFolder);
+    uitest::RemoveTree("D:\\hxbrowse");
     EXPECT_EQ(selection, CB_ERR);
-    EXPECT_EQ(outline.rfind("D:(", 0), 0u) << outline;
-    EXPECT_NE(outline.find("hxbrowse"), std::string::npos) << outline;
+    EXPECT_TRUE(outline.rfind("D:(", 0) == 0 && outline.find("hxbrowse") != std::string::npos) << outline;
     EXPECT_EQ(afterRoot, "D:");
-    EXPECT_EQ(browser.m_strPath, "D:\\");
-    EXPECT_EQ(browser.m_strDrive, "D:");
+    EXPECT_EQ(m_browser.m_strPath, "D:\\");
+    EXPECT_EQ(m_browser.m_strDrive, "D:");
 }
 
-TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
+TEST(DestinationDialog, SelectNeedsSeventyMegabytesOnTheDrive) {
     const char* drive = std::getenv("HX_FULL_DRIVE");
     if (!drive || !*drive)
         GTEST_SKIP() << "no small drive: tests/rig/with-full-drive mounts one (70 MB) when run as root";
@@ -208,34 +165,27 @@ TEST_F(DestinationDialogTest, SelectNeedsSeventyMegabytesOnTheDrive) {
     // An empty drive root lists nothing at all ("Unable to read."): give it a folder.
     ASSERT_TRUE(CreateDirectoryA((root + "games").c_str(), nullptr));
     ASSERT_TRUE(SetCurrentDirectoryA(root.c_str()));
-    {
+    for (const int freeMB : {70, 69}) {
+        SCOPED_TRACE(freeMB);
+        if (freeMB == 69)
+            hx::fixture::writeFile(root + "filler.bin", std::vector<std::uint8_t>(1 << 20, 'x'));
         CDirBrowseDlg browser;
-        EXPECT_EQ(RunBrowser(browser, [](CDirBrowseDlg& dlg) { uitest::PressButton(dlg.m_hWnd, IDOK); }),
-                  IDOK);
-        EXPECT_EQ(browser.m_nFreeMB, 70);
+        uitest::User user;
+        std::string space;
+        // Select, then Cancel a little later: it reaches only a dialog that Select left open.
+        uitest::RunSoon([&] {
+            space = browser.m_staticSpace.GetWindowText();
+            uitest::PressButton(browser.m_hWnd, IDOK);
+            uitest::RunSoon([hwnd = browser.m_hWnd] { uitest::PressButton(hwnd, IDCANCEL); }, 100);
+        });
+        EXPECT_EQ(browser.DoModal(), freeMB == 70 ? IDOK : IDCANCEL);
+        EXPECT_EQ(space, "Available space " + std::to_string(freeMB) + "MB");
+        EXPECT_EQ(user.boxes,
+                  freeMB == 70 ? Names{} : Names{"exclamation Warning: There is no space to install."});
         EXPECT_EQ(browser.m_strPath, root);
     }
-
-    hx::fixture::writeFile(root + "filler.bin", std::vector<std::uint8_t>(1 << 20, 'x')); // 69 MB left
-    CDirBrowseDlg browser;
-    uitest::MessageBoxSeen seen;
-    bool stayedOpen = false;
-    std::string space;
-    const INT_PTR result = RunBrowser(browser, [&](CDirBrowseDlg& dlg) {
-        space = dlg.m_staticSpace.GetWindowText();
-        auto box = uitest::AnswerNextMessageBox(IDOK);
-        uitest::PressButton(dlg.m_hWnd, IDOK);
-        seen = box.get();
-        stayedOpen = IsWindowVisible(dlg.m_hWnd) != FALSE;
-        uitest::PressButton(dlg.m_hWnd, IDCANCEL);
-    });
     DeleteFileA((root + "filler.bin").c_str());
-    EXPECT_EQ(space, "Available space 69MB");
-    EXPECT_EQ(seen.caption, "Warning");
-    EXPECT_EQ(seen.text, "There is no space to install.");
-    EXPECT_EQ(seen.icon, static_cast<UINT>(MB_ICONEXCLAMATION));
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(result, IDCANCEL);
+    SetCurrentDirectoryA("C:\\");
 }
 
 } // namespace

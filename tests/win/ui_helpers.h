@@ -1,64 +1,47 @@
 #pragma once
-// Helpers for tests that drive real windows in the test process: find a window that another
-// part of the program opens, read its texts and answer it as a user would, from a second thread
-// while the program's own modal loop runs.
+// Helpers for tests that drive real windows in the test process: a user who reads and answers the
+// dialogs other parts of the program open, from a thread timer, which every modal loop runs.
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
-#include <future>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace uitest {
 
-// A visible dialog (class #32770) of the calling thread with the caption, or nullptr.
-HWND FindThreadDialog(const char* caption);
-
-std::string WindowText(HWND hwnd);
-// The texts of a dialog's static controls, in child order (a message box's text is one of them).
-std::vector<std::string> StaticTexts(HWND dialog);
-// Which standard icon a message box shows (MB_ICONHAND, ...), found by comparing the icon of its
-// icon control with the system's; 0 when it shows none.
-UINT MessageBoxIcon(HWND box);
-
-// Presses a dialog's button the way a click does (BM_CLICK on the button, posted).
+// Posts the click on a dialog's button that a user's click gives (BM_CLICK).
 void ClickButton(HWND dialog, int id);
 // Sends the dialog the command its button's click gives, and returns once it has been handled.
 void PressButton(HWND dialog, int id);
 
-// What a message box showed, captured and answered on another thread.
-struct MessageBoxSeen {
-    bool shown = false;
-    std::string caption;
-    std::string text;
-    UINT icon = 0; // MB_ICONHAND, MB_ICONEXCLAMATION, ... as read from the box's icon control
-};
-
-// Starts watching for a message box (class #32770 with a static text); answers it with the
-// button `answer` and reports what it showed. The result is ready when the box has been
-// answered or `timeout` passed.
-std::future<MessageBoxSeen>
-AnswerNextMessageBox(int answer, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-
 enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
 
-// Posts to the exit confirmation what the answer produces: a click on Exit or Resume, the Escape
-// or Enter key on the control that has the focus, or the close box's system command.
-void AnswerExitConfirmation(HWND confirmation, ConfirmAnswer answer);
+// While it lives, looks at the calling thread's visible dialogs every 20 ms. A message box is
+// read into `boxes` as "<icon> <caption>: <text>" (icon: hand, exclamation, other) and answered
+// OK. An exit confirmation is shown to `atQuestion` when it opens and, five polls later (ticks
+// come while it is open), answered with the next of `answers`, Exit when none is left, and
+// counted in `questions`. One user at a time.
+struct User {
+    User();
+    ~User();
+    User(const User&) = delete;
 
-// Empties the calling thread's message queue and returns the code of the quit message a modal
-// loop left there for the loops outside it, or nullopt when there was none.
+    std::vector<ConfirmAnswer> answers;
+    std::function<void(HWND)> atQuestion;
+    std::vector<std::string> boxes;
+    int questions = 0;
+    UINT_PTR timer = 0;
+};
+
+// Empties the thread's message queue; returns the code of a quit message a modal loop left there.
 std::optional<int> TakeQuitMessage();
 
 // Removes a folder and everything in it; nothing when it does not exist.
 void RemoveTree(const std::string& path);
-std::string CurrentDirectory();
 
-// Runs `action` on the calling thread's message queue after `delay`, from inside whatever
-// modal loop is running then (a thread timer).
+// Runs `action` after `delay` ms from inside whatever modal loop runs then (a thread timer).
 void RunSoon(std::function<void()> action, UINT delay = 10);
 
 } // namespace uitest

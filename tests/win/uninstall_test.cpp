@@ -7,29 +7,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace {
+constexpr const char* kBase = "C:\\hx_delete_tree"; // the current directory while a test runs
 constexpr const char* kTree = "HexbreakerDemo";
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The Unix path in quotes, for a host command line.
-std::string Unix(const std::string& windowsPath) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    char* unixPath = toUnix(std::wstring(windowsPath.begin(), windowsPath.end()).c_str());
-    const std::string result = "\"" + std::string(unixPath ? unixPath : "") + "\"";
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
+std::string InTree(const std::string& path) {
+    return kTree + (path.empty() ? "" : "/" + path);
 }
 
-// Runs a host program (Wine starts Unix programs too) and waits until `path` exists, or not.
+void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    hx::fixture::writeFile(path, std::vector<std::uint8_t>(path.begin(), path.end()));
+    SetFileAttributesA(path.c_str(), attributes);
+}
+
+// Runs a host program here (Wine makes no links itself) and waits until `path` exists, or is gone.
 void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -39,69 +36,56 @@ void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     for (int i = 0; i < 200 && Exists(path) != wanted; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        Sleep(25);
     ASSERT_EQ(Exists(path), wanted) << commandLine;
+}
+
+void MakeLink(const std::string& inTree, const std::string& outside) {
+    RunHost("/bin/ln -sr outside/" + outside + " " + InTree(inTree), InTree(inTree), true);
+}
+
+// DeleteTree's file error, if any; a removal that stops leaves the current directory there.
+std::string DeleteTreeReporting() {
+    std::string error;
+    try {
+        CSetupMainDlg().DeleteTree(kTree);
+    } catch (const CFileException& exception) {
+        error = exception.GetErrorMessage();
+    }
+    SetCurrentDirectoryA(kBase);
+    return error;
 }
 
 class DeleteTreeTest : public testing::Test {
 protected:
     void SetUp() override {
         TearDown();
-        ASSERT_TRUE(CreateDirectoryA(m_base.c_str(), nullptr) &&
-                    CreateDirectoryA(Path("").c_str(), nullptr) &&
-                    CreateDirectoryA(Outside("").c_str(), nullptr));
-        ASSERT_TRUE(SetCurrentDirectoryA(m_base.c_str()));
+        ASSERT_TRUE(CreateDirectoryA(kBase, nullptr) && SetCurrentDirectoryA(kBase));
+        ASSERT_TRUE(CreateDirectoryA(kTree, nullptr) && CreateDirectoryA("outside", nullptr));
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
-        if (Exists(m_base)) // an rm of nothing would still be running when SetUp makes it again
-            RunHost("/bin/rm -rf " + Unix(m_base), m_base, false);
+        if (Exists(kBase)) // an rm of nothing would still be running when SetUp makes it again
+            RunHost("/bin/rm -rf hx_delete_tree", kBase, false);
     }
-
-    std::string Path(const std::string& inTree) const {
-        return m_base + "\\" + kTree + (inTree.empty() ? "" : "\\" + inTree);
-    }
-    std::string Outside(const std::string& name) const {
-        return m_base + "\\outside" + (name.empty() ? "" : "\\" + name);
-    }
-    static void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-        hx::fixture::writeFile(path, std::vector<std::uint8_t>(path.begin(), path.end()));
-        SetFileAttributesA(path.c_str(), attributes);
-    }
-    static void MakeLink(const std::string& link, const std::string& target) {
-        RunHost("/bin/ln -s " + Unix(target) + " " + Unix(link), link, true);
-    }
-    // Runs DeleteTree and returns the wording of the file error it raised, if any.
-    static std::string DeleteTreeReporting() {
-        CSetupMainDlg mainWindow;
-        try {
-            mainWindow.DeleteTree(kTree);
-        } catch (const CFileException& error) {
-            return error.GetErrorMessage();
-        }
-        return {};
-    }
-
-    const std::string m_base = "C:\\hx_delete_tree";
 };
 
-// An undeletable file ends the removal: every sub-folder has gone before the folder's first file
-// (sub-folders go while the folder is enumerated), then the files go in the order found up to it.
-// Dot-named folders are skipped.
+// An undeletable file ends the removal: sub-folders go while the folder is enumerated, then its
+// files in the order found, up to that one. Dot-named folders are skipped.
 TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
     for (const bool readOnly : {true, false}) {
         SCOPED_TRACE(readOnly ? "read-only" : "held open");
         SetUp();
         for (const char* folder : {"Multi", "zeta", ".cache"})
-            ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr));
-        for (const char* name : {"a.txt", "m.txt", "z.txt", "Multi\\canyon.mfd", "zeta\\hum6.bmp"})
-            MakeFile(Path(name));
-        MakeFile(Path("k.dat"), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(CreateDirectoryA(InTree(folder).c_str(), nullptr));
+        for (const char* name : {"a.txt", "m.txt", "z.txt", "Multi/canyon.mfd", "zeta/hum6.bmp"})
+            MakeFile(InTree(name));
+        MakeFile(InTree("k.dat"), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         CFile held;
-        ASSERT_TRUE(readOnly || held.Open(Path("k.dat").c_str(), CFile::modeRead | CFile::shareDenyWrite));
+        ASSERT_TRUE(readOnly || held.Open(InTree("k.dat").c_str(), CFile::modeRead | CFile::shareDenyWrite));
 
         std::vector<std::string> files; // in the order the platform enumerates them
-        for (const auto& entry : std::filesystem::directory_iterator(Path("")))
+        for (const auto& entry : std::filesystem::directory_iterator(kTree))
             if (entry.is_regular_file())
                 files.push_back(entry.path().filename().string());
         const auto at = std::find(files.begin(), files.end(), "k.dat");
@@ -111,39 +95,36 @@ TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
                   readOnly ? "Access to an unnamed file was denied."
                            : "A sharing violation occurred while accessing an unnamed file.");
         held.Abort();
-        EXPECT_FALSE(Exists(Path("Multi")) || Exists(Path("zeta")));
-        EXPECT_TRUE(Exists(Path(".cache")));
+        EXPECT_FALSE(Exists(InTree("Multi")) || Exists(InTree("zeta")));
+        EXPECT_TRUE(Exists(InTree(".cache")));
         for (auto file = files.begin(); file != files.end(); ++file)
-            EXPECT_EQ(Exists(Path(*file)), file >= at) << *file;
+            EXPECT_EQ(Exists(InTree(*file)), file >= at) << *file;
     }
 }
 
 TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
-    for (const char* folder : {"full", "empty"})
-        CreateDirectoryA(Outside(folder).c_str(), nullptr);
-    CreateDirectoryA(Path("Multi").c_str(), nullptr);
-    for (const std::string& file :
-         {Outside("full\\canary.txt"), Outside("saved.txt"), Path("Multi\\canyon.mfd")})
+    for (const char* folder : {"outside/full", "outside/empty", "HexbreakerDemo/Multi"})
+        CreateDirectoryA(folder, nullptr);
+    for (const char* file :
+         {"outside/full/canary.txt", "outside/saved.txt", "HexbreakerDemo/Multi/canyon.mfd"})
         MakeFile(file);
     for (const auto& [link, target] :
-         {std::pair{"Multi\\to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
-        MakeLink(Path(link), Outside(target));
+         {std::pair{"Multi/to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
+        MakeLink(link, target);
 
     EXPECT_EQ(DeleteTreeReporting(), "");
-    EXPECT_TRUE(Exists(Outside("full\\canary.txt")) && Exists(Outside("empty")) &&
-                Exists(Outside("saved.txt")));
-    EXPECT_FALSE(Exists(Path("Multi\\canyon.mfd")));
+    EXPECT_TRUE(Exists("outside/full/canary.txt") && Exists("outside/empty") && Exists("outside/saved.txt"));
+    EXPECT_FALSE(Exists(InTree("Multi/canyon.mfd")));
     // A link the platform cannot remove by itself stays, and so do the folders holding it.
-    EXPECT_EQ(Exists(Path("Multi")), Exists(Path("Multi\\to-full")));
-    EXPECT_EQ(Exists(Path("")),
-              Exists(Path("to-empty")) || Exists(Path("Multi")) || Exists(Path("to-file.txt")));
+    EXPECT_EQ(Exists(InTree("Multi")), Exists(InTree("Multi/to-full")));
+    EXPECT_EQ(Exists(kTree),
+              Exists(InTree("to-empty")) || Exists(InTree("Multi")) || Exists(InTree("to-file.txt")));
 
     // The platform may remove an empty target in place of the link: it must not be asked to.
     SetUp();
-    CreateDirectoryA(Outside("game").c_str(), nullptr);
-    RemoveDirectoryA(Path("").c_str());
-    MakeLink(Path(""), Outside("game"));
+    ASSERT_TRUE(CreateDirectoryA("outside/game", nullptr) && RemoveDirectoryA(kTree));
+    MakeLink("", "game");
     EXPECT_EQ(DeleteTreeReporting(), "");
-    EXPECT_TRUE(Exists(Outside("game")));
+    EXPECT_TRUE(Exists("outside/game"));
 }
 } // namespace

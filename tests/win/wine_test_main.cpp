@@ -3,12 +3,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-class TestApp : public CWinApp {};
-} // namespace
-
 int main(int argc, char** argv) {
-    TestApp app;
+    CWinApp app;
     app.Start(GetModuleHandleA(nullptr));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
