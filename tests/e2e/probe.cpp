@@ -7,7 +7,7 @@
 //   children [CAPTION [popup]]  class, rectangle, visibility and text of each child (with popup: of the
 //                               pop-up last active above it; without a caption: of every visible dialog,
 //                               each after a "dialog=" line)
-//   tree CAPTION                depth, label rectangle, selection and label of each visible tree item
+//   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 //   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
 #include <windows.h>
 #include <commctrl.h>
@@ -18,14 +18,11 @@
 namespace {
 int ReportWindow(HWND hwnd) {
     RECT rect{};
-    if (!hwnd || !GetWindowRect(hwnd, &rect)) {
-        std::printf("found=0\n");
-        return 1;
-    }
-    std::printf("found=1\niconic=%d\nvisible=%d\nenabled=%d\nrect=%ld,%ld,%ld,%ld\n", IsIconic(hwnd) ? 1 : 0,
-                IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, rect.left, rect.top, rect.right,
-                rect.bottom);
-    return 0;
+    const bool found = hwnd && GetWindowRect(hwnd, &rect);
+    std::printf("found=%d\niconic=%d\nvisible=%d\nenabled=%d\nrect=%ld,%ld,%ld,%ld\n", found ? 1 : 0,
+                found && IsIconic(hwnd) ? 1 : 0, found && IsWindowVisible(hwnd) ? 1 : 0,
+                found && IsWindowEnabled(hwnd) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
+    return found ? 0 : 1;
 }
 
 int ReportAbove(HWND upper, HWND lower) {
@@ -72,10 +69,8 @@ int HoldFile(const char* path) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::printf("held=%d\n", file != INVALID_HANDLE_VALUE ? 1 : 0);
     std::fflush(stdout);
-    if (file == INVALID_HANDLE_VALUE)
-        return 1;
-    Sleep(INFINITE); // the handle goes when the process is killed
-    return 0;
+    Sleep(file != INVALID_HANDLE_VALUE ? INFINITE : 0); // the handle goes when the process is killed
+    return 1;
 }
 
 // Tree-view messages carry pointers, which the system does not carry across processes: the item and
@@ -91,15 +86,9 @@ int ReportTree(HWND hwnd) {
     for (HTREEITEM item = remote ? TreeView_GetFirstVisible(tree) : nullptr; item;
          item = TreeView_GetNextVisible(tree, item)) {
         char label[256] = {};
-        TVITEMA query{};
-        query.mask = TVIF_TEXT | TVIF_STATE;
-        query.hItem = item;
-        query.stateMask = TVIS_SELECTED;
-        query.pszText = remote + sizeof query;
-        query.cchTextMax = sizeof label;
+        TVITEMA query{TVIF_TEXT, item, 0, 0, remote + sizeof(TVITEMA), sizeof label};
         WriteProcessMemory(process, remote, &query, sizeof query, nullptr);
         SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &query, sizeof query, nullptr);
         ReadProcessMemory(process, remote + sizeof query, label, sizeof label - 1, nullptr);
         RECT rect{};
         std::memcpy(&rect, &item, sizeof item); // the message takes the item in the rectangle
@@ -110,8 +99,8 @@ int ReportTree(HWND hwnd) {
         int depth = 0;
         for (HTREEITEM parent = item; (parent = TreeView_GetParent(tree, parent)) != nullptr;)
             ++depth;
-        std::printf("item=%d\t%ld,%ld,%ld,%ld\t%d\t%s\n", depth, rect.left, rect.top, rect.right, rect.bottom,
-                    (query.state & TVIS_SELECTED) ? 1 : 0, label);
+        std::printf("item=%d\t%ld,%ld,%ld,%ld\t%s\n", depth, rect.left, rect.top, rect.right, rect.bottom,
+                    label);
     }
     if (remote)
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);

@@ -7,113 +7,82 @@ import subprocess
 import time
 import unittest
 
-from harness import (CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_button,
-                     dialogs, unix_path, wait_until, window_found, xdotool)
+from harness import (CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_at,
+                     click_button, unix_path, wait_until, window_found, xdotool)
 
 BROWSER = "Select directory to install"
 GAMES = "Hx Games"  # a folder with a blank, made on E: by the tests
 
 
 def tree_items():
-    """The browser's visible tree items, top to bottom: (depth, rectangle on screen, selected, label)."""
+    """The browser's visible tree items, top to bottom: (depth, label, rectangle of the label on screen)."""
     output = subprocess.run([WINE, PROBE_EXE, "tree", BROWSER], env=ENV, capture_output=True,
                             timeout=60).stdout.decode("cp1252", errors="replace")
-    rows = (line[len("item="):].split("\t", 3) for line in output.splitlines() if line.startswith("item="))
-    return [(int(depth), tuple(map(int, rect.split(","))), selected == "1", label) for depth, rect, selected, label in rows]
+    rows = (line[len("item="):].split("\t", 2) for line in output.splitlines() if line.startswith("item="))
+    return [(int(depth), label, tuple(map(int, rect.split(",")))) for depth, rect, label in rows]
 
 
 def tree_shape():
-    """(depth, label) of each visible item: the drive, the chain to the open folder, its subfolders."""
-    return [(depth, label) for depth, _, _, label in tree_items()]
-
-
-def is_open_folder(label):
-    """Whether the item of that label is selected and alone at its depth (its siblings dropped)."""
-    items = tree_items()
-    depths = [depth for depth, _, selected, text in items if selected and text == label]
-    return len(depths) == 1 and [depth for depth, _, _, _ in items].count(depths[0]) == 1
+    return [item[:2] for item in tree_items()]
 
 
 def install_dir_shown():
-    """The destination the install-directory dialog shows."""
-    for _, texts in dialogs():
-        if "Select a directory to install Hexbreaker." in texts:
-            return next((text for text in texts if text[1:3] == ":\\"), None)
+    """The destination the install-directory dialog shows, when it is the window in front."""
+    texts = [text for _, _, _, text in children(CAPTION, of_popup=True)]
+    if "Select a directory to install Hexbreaker." in texts:
+        return next((text for text in texts if text[1:3] == ":\\"), None)
     return None
 
 
-def click_at(rect, *click):
-    left, top, right, bottom = rect
-    xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
-    time.sleep(0.2)
-    xdotool("click", *click, "1")
-
-
-class DestinationCase(SetupCase):
+class Destination(SetupCase):
     """Starts with E: holding "Hx Games" with two subfolders and a file."""
-
     def setUp(self):
         super().setUp()
         shutil.rmtree(DRIVE_E / GAMES, ignore_errors=True)
         for folder in ("Arcade", "Puzzle"):
             (DRIVE_E / GAMES / folder).mkdir(parents=True)
         (DRIVE_E / GAMES / "notes.txt").write_text("not a folder\r\n")
+        self.addCleanup(shutil.rmtree, DRIVE_E / GAMES, True)
 
-    def tearDown(self):
-        super().tearDown()
-        shutil.rmtree(DRIVE_E / GAMES, ignore_errors=True)
-
-    def open_browser(self):
+    def browse_to_games(self):
+        """Opens the browser, picks E: in the drive list with the pointer, double-clicks "Hx Games"."""
         click_button(CAPTION, "Select", of_popup=True)
         self.assertTrue(wait_until(lambda: window_found(BROWSER) and tree_items(), 10), "no browser, or no tree")
-        time.sleep(0.3)
-
-    def double_click(self, label):
-        """Double-clicks the tree item of that label and waits until it is the open folder."""
-        rects = [rect for _, rect, _, text in tree_items() if text == label]
-        self.assertTrue(rects, f"no item {label!r} in {tree_shape()}")
-        click_at(rects[0], "--repeat", "2", "--delay", "80")
-        self.assertTrue(wait_until(lambda: is_open_folder(label), 10), f"{label!r} not opened: {tree_shape()}")
-        time.sleep(0.3)
-
-    def pick_e(self):
-        """Opens the drive list with the pointer and picks E: in it by its letter."""
+        # The install made C:\ current: the browser opens on its root and lists its folders.
+        self.assertEqual(tree_shape()[0], (0, "C:"))
+        self.assertIn((1, "windows"), tree_shape())
         click_at(next(rect for window_class, rect, _, _ in children(BROWSER) if window_class == "ComboBox"))
         time.sleep(0.5)
         xdotool("key", "e")  # picks the entry and closes the list
         self.assertTrue(wait_until(lambda: tree_shape()[:1] == [(0, "E:")], 10), "no tree of E:")
+        self.assertIn((1, GAMES), tree_shape())
+        self.double_click(GAMES, [(0, "E:"), (1, GAMES), (2, "Arcade"), (2, "Puzzle")])
+
+    def double_click(self, label, shape):
+        """Double-clicks the tree item of that label and waits until the tree has that shape."""
         time.sleep(0.3)
+        rects = [rect for _, text, rect in tree_items() if text == label]
+        self.assertTrue(rects, f"no item {label!r} in {tree_shape()}")
+        click_at(rects[0], "--repeat", "2", "--delay", "80")
+        self.assertEqual(wait_until(lambda: tree_shape() == shape and shape, 10), shape, tree_shape())
 
     def select(self, chosen):
         click_button(BROWSER, "Select")
         self.assertEqual(wait_until(lambda: install_dir_shown() == chosen and chosen, 10), chosen)
         time.sleep(0.3)
 
-
-class BrowsingTheDestination(DestinationCase):
     def test_browse_to_e_then_cancel_resume_and_exit(self):
         self.click_install()
         self.assertEqual(install_dir_shown(), INSTALL_DIR)
-        self.open_browser()
-        # The install made C:\ current: the browser opens on its root and lists its folders.
-        self.assertEqual(tree_shape()[0], (0, "C:"))
-        self.assertIn((1, "windows"), tree_shape())
-        self.pick_e()
-        self.assertIn((1, GAMES), tree_shape())
-        self.double_click(GAMES)
-        self.assertEqual(tree_shape(), [(0, "E:"), (1, GAMES), (2, "Arcade"), (2, "Puzzle")])
-        self.double_click("Arcade")
-        self.assertEqual(tree_shape(), [(0, "E:"), (1, GAMES), (2, "Arcade")])
+        self.browse_to_games()
+        self.double_click("Arcade", [(0, "E:"), (1, GAMES), (2, "Arcade")])
         space = [text for window_class, _, _, text in children(BROWSER) if text.startswith("Available space ")]
         self.assertRegex(space[0] if space else "", r"^Available space \d+MB$")
         chosen = rf"E:\{GAMES}\Arcade\HexbreakerDemo"
         self.select(chosen)
         # Cancel, then Resume: the dialog stays with the choice.
         click_button(CAPTION, "Cancel", of_popup=True)
-        self.assertTrue(wait_until(lambda: window_found("Exit installation"), 10))
-        time.sleep(0.3)
-        click_button("Exit installation", "Resume")
-        self.assertTrue(wait_until(lambda: not window_found("Exit installation"), 10))
+        self.answer("Exit installation", "Are you sure to exit installation?", "Resume", closes=True)
         self.assertIsNone(self.setup.process.poll(), "Resume ended the program")
         self.assertEqual(install_dir_shown(), chosen)
         self.answer_exit()
@@ -122,14 +91,10 @@ class BrowsingTheDestination(DestinationCase):
         self.assertEqual(list((DRIVE_E / GAMES / "Arcade").iterdir()), [], "something was made")
         self.assertFalse(unix_path(INSTALL_DIR).exists(), "the default folder was made")
 
-
-class InstallOnE(DestinationCase):
     def test_whole_install_into_a_folder_with_blanks(self):
         install_dir = rf"E:\{GAMES}\HexbreakerDemo"
         self.click_install()
-        self.open_browser()
-        self.pick_e()
-        self.double_click(GAMES)
+        self.browse_to_games()
         self.select(install_dir)
         click_button(CAPTION, "Install", of_popup=True)
         self.answer_readme("n")

@@ -4,12 +4,12 @@ Exit and Escape, and the one-copy rule."""
 import subprocess
 import unittest
 
-from harness import (CAPTION, ENV, LABELS, NOWHERE, POINTS, PROBE_EXE, WINE, SetupCase, SetupRun, probe,
+from harness import (CAPTION, ENV, LABELS, NOWHERE, POINTS, PROBE_EXE, WINE, SetupCase, SetupRun, main_windows, probe,
                      set_installed, wait_until, window_found, wine, xdotool)
 
 
-class NotInstalled(SetupCase):
-    def test_centred_play_and_uninstall_grey_and_dead_exit_ends_with_18(self):
+class MainWindow(SetupCase):
+    def test_not_installed_centred_play_and_uninstall_grey_and_dead_exit_ends_with_18(self):
         self.start()
         width, height = map(int, xdotool("getdisplaygeometry").split())
         left, top, right, bottom = map(int, probe("window", CAPTION)["rect"].split(","))
@@ -25,9 +25,7 @@ class NotInstalled(SetupCase):
         self.click_label("exit")
         self.assert_exit(18)
 
-
-class Installed(SetupCase):
-    def test_each_label_lights_alone_stays_lit_when_left_through_it_and_escape_ends_with_0(self):
+    def test_installed_each_label_lights_alone_stays_lit_left_through_it_escape_ends_with_0(self):
         set_installed()
         self.start()
         self.assert_labels_look(**dict.fromkeys(LABELS, "normal"))
@@ -43,37 +41,31 @@ class Installed(SetupCase):
         xdotool("key", "Escape")
         self.assert_exit(0)
 
-
-class SingleCopy(SetupCase):
     def test_second_copy_brings_the_first_forward_restored(self):
         self.start()
         notepad = subprocess.Popen([WINE, "notepad"], env=ENV)
-        try:
-            self.assertTrue(wait_until(lambda: window_found("Untitled - Notepad")))
-            self.assertTrue(wait_until(lambda: probe("above", "Untitled - Notepad", CAPTION).get("above") == "1"))
-            self.assertEqual(wine(PROBE_EXE, "minimize", CAPTION, check=False).returncode, 0)
-            self.assertEqual(probe("window", CAPTION)["iconic"], "1")
-            self.assertEqual(SetupRun().exit_code(), 0)
-            self.assertEqual(probe("window", CAPTION)["iconic"], "0", "the first copy is restored")
-            self.assertEqual(probe("above", CAPTION, "Untitled - Notepad")["above"], "1",
-                             "the first copy is brought to the top")
-            self.assertIsNone(self.setup.process.poll(), "the first copy goes on")
-        finally:
-            notepad.kill()
-            notepad.wait()
+        self.addCleanup(notepad.wait)
+        self.addCleanup(notepad.kill)
+        self.assertTrue(wait_until(lambda: window_found("Untitled - Notepad")))
+        self.assertTrue(wait_until(lambda: probe("above", "Untitled - Notepad", CAPTION).get("above") == "1"))
+        self.assertEqual(wine(PROBE_EXE, "minimize", CAPTION, check=False).returncode, 0)
+        self.assertEqual(probe("window", CAPTION)["iconic"], "1")
+        second = SetupRun()
+        self.addCleanup(second.kill)
+        self.assertEqual(second.exit_code(), 0)
+        self.assertEqual(probe("window", CAPTION)["iconic"], "0", "the first copy is restored")
+        self.assertEqual(probe("above", CAPTION, "Untitled - Notepad")["above"], "1", "the first copy is raised")
+        self.assertIsNone(self.setup.process.poll(), "the first copy goes on")
 
     def test_ten_starts_give_one_main_window_and_nine_end_with_0(self):
         runs = [SetupRun() for _ in range(10)]
-        try:
-            ended = wait_until(lambda: sum(run.process.poll() is not None for run in runs) >= 9, 120)
-            self.assertTrue(ended, "fewer than nine copies ended")
-            # Nine ended with 0 and the tenth goes on: it still runs a second later.
-            self.assertEqual(sorted((run.exit_code(1) for run in runs), key=str), [0] * 9 + [None])
-            windows = wait_until(lambda: xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$").split(), 15)
-            self.assertEqual(len(windows), 1, "not exactly one main window")
-        finally:
-            for run in runs:
-                run.kill()
+        for run in runs:
+            self.addCleanup(run.kill)
+        ended = wait_until(lambda: sum(run.process.poll() is not None for run in runs) >= 9, 120)
+        self.assertTrue(ended, "fewer than nine copies ended")
+        # Nine ended with 0 and the tenth goes on: it still runs a second later.
+        self.assertEqual(sorted((run.exit_code(1) for run in runs), key=str), [0] * 9 + [None])
+        self.assertEqual(len(wait_until(main_windows, 15)), 1, "not exactly one main window")
 
 
 if __name__ == "__main__":
