@@ -55,7 +55,6 @@ DRIVE_E = Path(ENV["HX_DRIVE_E"])
 # Everything that depends on the bitness of the programs under test, as the rig decided it.
 WINE = ENV["HX_WINE"]  # the loader that runs them
 REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
-
 DOSDEVICES = Path(ENV["WINEPREFIX"]) / "dosdevices"
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
 # The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
@@ -283,8 +282,8 @@ class SetupRun:
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGKILL)
             self.process.wait(10)
-        # Windows of a killed process disappear once the server has noticed.
-        wait_until(lambda: not window_found(CAPTION), 10)
+            # Windows of a killed process disappear once the server has noticed.
+            wait_until(lambda: not window_found(CAPTION), 10)
 
 
 def main_windows():
@@ -427,7 +426,6 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(lambda: all(list(shot.crop(box).getdata()) == pixels for shot in [screenshot()]
                                                for box, pixels in expected.items()), 3), f"labels not drawn {looks}")
 
-
     def assert_explorer_on_the_group(self):
         self.assertEqual(wait_until(lambda: command_lines("explorer"), 15), ["explorer " + group()])
         self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
@@ -440,7 +438,6 @@ class SetupCase(unittest.TestCase):
         for entry in (line.split("\t") for line in listing.splitlines() if not line.startswith("total")):
             destination = entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows")
             self.assertEqual(unix_path(destination).read_bytes(), files[entry[1]], f"{destination} differs")
-
 
     def assert_records(self, install_dir=INSTALL_DIR):
         for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
@@ -456,7 +453,6 @@ class SetupCase(unittest.TestCase):
         links = {path.name: read_shell_link(path) for path in unix_path(group()).iterdir()}
         self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
                          {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
-
 
     def assert_nothing_recorded(self):
         self.assertEqual([registry_values(PRODUCT_KEY), registry_values(DIRECTPLAY_KEY)], [None, None])

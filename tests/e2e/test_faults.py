@@ -36,7 +36,6 @@ class Faults(SetupCase):
             self.assertEqual(data, files[name], f"{path} differs from the pack")
         self.assert_nothing_recorded()
 
-
     def test_killed_at_points_of_the_install_then_a_new_install_completes(self):
         large, group_folder = unix_path(LARGE), unix_path(group())
         points = [  # (where, reached, whether the program group is made by then)

@@ -56,7 +56,6 @@ class HandOvers(SetupCase):
         self.assertEqual(snapshot(), before)
         self.assertFalse(processes("hxdemo.exe"))
 
-
     def open_dialog(self, start=True):
         if start:
             self.start()
