@@ -1,10 +1,11 @@
-"""Drives the real setup.exe under Wine as a user would: the X pointer and keyboard through
-xdotool, the screen through screenshots, the registry through `wine reg`, window state through
-the probe program."""
+"""Drives the real setup.exe under Wine as a user would: pointer and keyboard through xdotool, the
+screen through screenshots, the registry through `wine reg`, window state through the probe program."""
 
 import atexit
+import contextlib
 import filecmp
 import functools
+import io
 import os
 import shutil
 import signal
@@ -12,6 +13,7 @@ import struct
 import subprocess
 import tempfile
 import time
+import unittest
 from pathlib import Path
 
 from PIL import Image
@@ -20,31 +22,41 @@ ROOT = Path(__file__).resolve().parents[2]
 RIG = ROOT / "tests" / "rig"
 ART = ROOT / "res" / "art"
 CAPTION = "HexbreakerDemo Installer"
+APP_NAME = "setup"  # the caption of the program's own boxes: its file name
 PRODUCT_KEY = r"HKLM\Software\Tarn\HexbreakerDemo"
 DIRECTPLAY_KEY = r"HKLM\Software\Microsoft\DirectPlay\Applications\HexbreakerDemo"
 SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+INSTALL_DIR = r"C:\HexbreakerDemo"
+ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
+REINSTALL = "There was something wrong in installation. Please reinstall and try again."
+# Label areas on the picture and their bitmaps: (left, top, width, height), lit, grey.
+LABELS = {"play": ((314, 16, 83, 12), "play_lit.bmp", "play_grey.bmp"),
+          "install": ((351, 52, 45, 11), "install_lit.bmp", None),
+          "directx": ((335, 88, 63, 13), "directx_lit.bmp", None),
+          "uninstall": ((288, 226, 66, 11), "uninstall_lit.bmp", "uninstall_grey.bmp"),
+          "exit": ((368, 226, 29, 11), "exit_lit.bmp", None)}
+# A point inside each label's hit area and in no earlier one.
+POINTS = {"play": (330, 20), "install": (380, 60), "directx": (380, 95), "uninstall": (300, 230),
+          "exit": (380, 230)}
+NOWHERE = (150, 150)
+LARGE_FILE, LARGE_SIZE = "intro.avi", 64 * 1024 * 1024
 
 
 def wine_env():
-    """The environment of the project's Wine processes (prefix, drives, quiet debug output) for the
-    bitness the rig runs (HX_WINE_ARCH: the tree under test sets it, else the host decides)."""
+    """The rig's environment for Wine processes, of the bitness HX_WINE_ARCH (or the host) picks."""
     subprocess.run([RIG / "wine-prefix"], check=True)
-    script = f'. "{RIG / "wine-env"}"; env -0'
-    output = subprocess.run(["bash", "-c", script], check=True, capture_output=True).stdout
+    output = subprocess.run(["bash", "-c", f'. "{RIG / "wine-env"}"; env -0'], check=True, capture_output=True).stdout
     return dict(item.split("=", 1) for item in output.decode().split("\0") if "=" in item)
 
 
 ENV = wine_env()
 CD = Path(ENV["HX_CD"])
+DRIVE_E = Path(ENV["HX_DRIVE_E"])
 # Everything that depends on the bitness of the programs under test, as the rig decided it.
-ARCH = ENV["HX_WINE_ARCH"]  # "i686" or "x86_64"
 WINE = ENV["HX_WINE"]  # the loader that runs them
 REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
-# Where their writes to the Windows system folder (C:\windows\system32) land: syswow64 for a 32-bit
-# program on the 64-bit prefix, system32 for a 64-bit one.
-SYSTEM_DIR = Path(ENV["HX_SYSTEM_DIR"])
+DOSDEVICES = Path(ENV["WINEPREFIX"]) / "dosdevices"
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
-WINDOWS_DIR = DRIVE_C / "windows"
 # The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
 BIN_DIR = Path(os.environ.get("HX_BIN_DIR", ENV["HX_WIN_BIN_DIR"]))
 SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
@@ -63,34 +75,8 @@ def reg(*args, check=True):
     return wine("reg", *args, REG_VIEW, check=check)
 
 
-def set_installed(path=r"C:\HexbreakerDemo"):
-    reg("add", PRODUCT_KEY, "/v", "Path", "/d", path, "/f")
-
-
-def set_not_installed():
-    reg("delete", PRODUCT_KEY, "/f", check=False)
-
-
-def set_directplay_record(path=r"C:\HexbreakerDemo"):
-    """The DirectPlay application record an install writes."""
-    values = {"CommandLine": "", "CurrentDirectory": path, "File": "Hxdemo.exe",
-              "Guid": "{5E3A9C41-7B2D-4F18-A6C0-3D94E1B8F572}", "Path": path}
-    for name, data in values.items():
-        reg("add", DIRECTPLAY_KEY, "/v", name, "/d", data, "/f")
-
-
 def key_exists(key):
     return reg("query", key, check=False).returncode == 0
-
-
-def reg_text(key, value):
-    """A REG_SZ value's text, or None."""
-    result = reg("query", key, "/v", value, check=False)
-    for line in result.stdout.splitlines():
-        parts = line.strip().split(None, 2)
-        if len(parts) == 3 and parts[0] == value and parts[1] == "REG_SZ":
-            return parts[2]
-    return None
 
 
 def registry_values(key):
@@ -98,145 +84,151 @@ def registry_values(key):
     result = reg("query", key, check=False)
     if result.returncode != 0:
         return None
-    values = []
-    for line in result.stdout.splitlines():
-        parts = line.strip().split("    ")
-        if len(parts) >= 2 and parts[1] == "REG_SZ":
-            values.append((parts[0], parts[2] if len(parts) > 2 else ""))
-    return values
+    rows = (line.strip().split("    ") for line in result.stdout.splitlines())
+    return [(row[0], row[2] if len(row) > 2 else "") for row in rows if len(row) >= 2 and row[1] == "REG_SZ"]
+
+
+def records(install_dir=INSTALL_DIR):
+    """The values an install writes, in order, into both the product's and DirectPlay's record."""
+    return [("CommandLine", ""), ("CurrentDirectory", install_dir), ("File", "Hxdemo.exe"),
+            ("Guid", "{5E3A9C41-7B2D-4F18-A6C0-3D94E1B8F572}"), ("Path", install_dir)]
 
 
 def unix_path(windows_path):
-    """Where a Windows path lies on this machine (C: paths without asking Wine)."""
-    if windows_path[:3].upper() == "C:\\":
-        return DRIVE_C.joinpath(*windows_path[3:].split("\\"))
-    return Path(wine("winepath", "-u", windows_path).stdout.strip())
+    """Where a Windows path lies on this machine: under the folder its drive letter links to."""
+    drive = Path(os.path.realpath(DOSDEVICES / windows_path[:2].lower()))
+    return drive.joinpath(*(part for part in windows_path[3:].split("\\") if part))
 
 
-def programs_folder():
-    """The Start menu's Programs folder, as a Unix path."""
-    return unix_path(reg_text(SHELL_FOLDERS_KEY, "Programs"))
+@functools.cache
+def group():
+    """The program group an install makes: a folder of the Start menu's Programs folder."""
+    return dict(registry_values(SHELL_FOLDERS_KEY))["Programs"] + r"\HexbreakerDemo"
 
 
-def child_windows(*args):
-    """The probe's child-window report: ("dialog", caption) before each dialog's children when no
-    caption is given, then (class, (left, top, right, bottom), visible, text) for each child."""
-    command = [WINE, str(PROBE_EXE), "children", *args]
+def children(caption=None, of_popup=False):
+    """(class, (left, top, right, bottom), visible, text) of each child of the window (or of its last active
+    pop-up); without a caption, of every visible dialog, each after a ("dialog", caption) row."""
+    command = [WINE, str(PROBE_EXE), "children", *([caption] if caption else []), *(["popup"] if of_popup else [])]
     # A picture control's text is its resource number, not text.
     output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(errors="replace")
     found = []
-    for line in output.splitlines():
-        if line.startswith("dialog="):
-            found.append(("dialog", line[len("dialog="):]))
-        elif line.startswith("child="):
-            window_class, rect, visible, text = line[len("child="):].split("\t", 3)
+    for kind, _, fields in (line.partition("=") for line in output.splitlines()):
+        if kind == "dialog":
+            found.append(("dialog", fields))
+        elif kind == "child":
+            window_class, rect, visible, text = fields.split("\t", 3)
             found.append((window_class, tuple(map(int, rect.split(","))), visible == "1", text))
     return found
 
 
-def children(caption, of_popup=False):
-    """The child windows of a top-level window: (class, (left, top, right, bottom), visible, text)."""
-    return child_windows(caption, *(["popup"] if of_popup else []))
+def showing(text, timeout=10):
+    """The caption of a visible dialog (message boxes included) that shows `text`, once one does, or None."""
+    def captions():
+        caption, found = None, []
+        for row in children():
+            if row[0] == "dialog":
+                caption = row[1]
+            elif row[3] == text:
+                found.append(caption)
+        return found
+    found = wait_until(captions, timeout)
+    return found[0] if found else None
 
 
-def dialogs():
-    """(caption, texts of the controls) of every visible dialog, message boxes included."""
+def processes(command):
+    """(pid, arguments) of this prefix's processes whose Windows command line is `command` [arguments]
+    (another tree's tests may run beside these)."""
     found = []
-    for row in child_windows():
-        if row[0] == "dialog":
-            found.append((row[1], []))
-        elif found and row[3]:
-            found[-1][1].append(row[3])
-    return found
-
-
-def dialog_showing(text):
-    return any(text in texts for _, texts in dialogs())
-
-
-def processes_named(program):
-    """(pid, arguments) of the Windows processes started as `program ...` (Wine's desktop excluded)."""
-    output = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout
-    found = []
-    for line in output.splitlines():
+    for line in subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout.splitlines():
         pid, _, args = line.strip().partition(" ")
-        if args.lower().startswith(program + " ") and "/desktop" not in args.lower():
-            found.append((int(pid), args))
+        args = args.strip()
+        if (args.lower() + " ").startswith(command + " ") and "/desktop" not in args.lower():
+            with contextlib.suppress(OSError):  # gone meanwhile
+                if f"WINEPREFIX={ENV['WINEPREFIX']}".encode() in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
+                    found.append((int(pid), args))
     return found
 
 
-def pack_destinations(pack, install_dir=r"C:\HexbreakerDemo"):
-    """(name, Windows destination path) of every pack entry, as the native tool lists them."""
-    listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
-    return [(fields[1], fields[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"))
-            for fields in (line.split("\t") for line in listing.splitlines()) if fields[0] != "total"]
+def command_lines(command):
+    return [args for _, args in processes(command)]
 
 
-LARGE_FILE = "intro.avi"
-LARGE_SIZE = 64 * 1024 * 1024
+def kill_processes(command):
+    for pid, _ in processes(command):
+        with contextlib.suppress(ProcessLookupError):
+            os.kill(pid, signal.SIGKILL)
+
+
+def pack_files(pack):
+    """Every pack entry's bytes by name, extracted by the native tool."""
+    with tempfile.TemporaryDirectory() as folder:
+        subprocess.run([HXPACK, "extract", pack, folder], check=True, capture_output=True)
+        return {path.name: path.read_bytes() for path in Path(folder).iterdir()}
 
 
 @functools.cache
 def large_pack():
-    """A pack that takes some seconds to copy: the demo's files and LARGE_FILE among them (made once)."""
+    """A pack that takes some seconds to copy: the demo's files and LARGE_FILE (made once)."""
     work = Path(tempfile.mkdtemp(prefix="hx-large-pack-"))
     atexit.register(shutil.rmtree, work, True)
-    files = work / "files"
-    subprocess.run([HXPACK, "extract", CD_IMAGE / "hxdemo.pak", files], check=True, capture_output=True)
-    block = bytes(range(256)) * 4096
-    with open(files / LARGE_FILE, "wb") as large:
-        for _ in range(LARGE_SIZE // len(block)):
-            large.write(block)
-    subprocess.run([HXPACK, "create", work / "hxdemo.pak", *sorted(files.iterdir())], check=True,
+    subprocess.run([HXPACK, "extract", CD_IMAGE / "hxdemo.pak", work / "files"], check=True, capture_output=True)
+    (work / "files" / LARGE_FILE).write_bytes(bytes(range(256)) * (LARGE_SIZE // 256))
+    subprocess.run([HXPACK, "create", work / "hxdemo.pak", *sorted((work / "files").iterdir())], check=True,
                    capture_output=True)
     return work / "hxdemo.pak"
 
 
-def _c_string(data, at):
-    return data[at:data.index(b"\0", at)].decode("cp1252")
+def tree(folder):
+    """Every file under a folder, relative, with its bytes (a link: its target)."""
+    return {str(path.relative_to(folder)): ("link", os.readlink(path)) if path.is_symlink() else path.read_bytes()
+            for path in sorted(Path(folder).rglob("*")) if path.is_symlink() or path.is_file()}
 
 
 def read_shell_link(path):
     """Target, description and working directory of a .lnk file, read from its bytes."""
     data = Path(path).read_bytes()
-    assert data[:4] == b"\x4c\x00\x00\x00", "not a shell link"
-    flags = struct.unpack_from("<I", data, 0x14)[0]
-    offset = 0x4C
+    assert data[:4] == b"L\0\0\0", "not a shell link"
+    flags, offset, target, strings = struct.unpack_from("<I", data, 0x14)[0], 0x4C, None, {}
     if flags & 0x1:  # an item-id list
         offset += 2 + struct.unpack_from("<H", data, offset)[0]
-    target = None
     if flags & 0x2:  # link info: the local base path and a common suffix
         size, _, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, offset)
         if info_flags & 0x1:
-            target = _c_string(data, offset + base) + _c_string(data, offset + suffix)
+            target = b"".join(data[at:data.index(b"\0", at)] for at in (offset + base, offset + suffix))
+            target = target.decode("cp1252")
         offset += size
     width = 2 if flags & 0x80 else 1
-    strings = {}
-    for bit, name in ((0x4, "description"), (0x8, "relative"), (0x10, "working_dir"), (0x20, "arguments"),
-                      (0x40, "icon")):
+    for bit in (0x4, 0x8, 0x10):  # the description, the relative path, the working directory
         if flags & bit:
             count = struct.unpack_from("<H", data, offset)[0]
-            raw = data[offset + 2:offset + 2 + count * width]
             # Some writers count the terminating NUL in the length.
-            strings[name] = raw.decode("utf-16-le" if width == 2 else "cp1252").rstrip("\0")
-            offset += 2 + count * width
-    return target, strings.get("description"), strings.get("working_dir")
+            text = data[offset + 2:offset + 2 + count * width].decode("utf-16-le" if width == 2 else "cp1252")
+            strings[bit], offset = text.rstrip("\0"), offset + 2 + count * width
+    return target, strings.get(0x4), strings.get(0x10)
+
+
+def click_at(rect, *options):
+    """Clicks the middle of a (left, top, right, bottom) rectangle on screen with the real pointer."""
+    xdotool("mousemove", (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+    time.sleep(0.2)
+    xdotool("click", *options, "1")
 
 
 def click_button(caption, text, of_popup=False):
-    """Clicks the button labelled `text` of a window with the real pointer."""
-    for window_class, (left, top, right, bottom), visible, label in children(caption, of_popup):
-        if window_class == "Button" and label.replace("&", "") == text and visible:
-            xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
-            time.sleep(0.2)
-            xdotool("click", "1")
-            return
-    raise AssertionError(f"no button {text!r} in {caption!r}")
+    rects = [rect for window_class, rect, visible, label in children(caption, of_popup)
+             if window_class == "Button" and label.replace("&", "") == text and visible]
+    assert rects, f"no button {text!r} in {caption!r}"
+    click_at(rects[0])
 
 
 def probe(*args):
     result = wine(PROBE_EXE, *args, check=False)
     return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+
+
+def window_found(caption):
+    return probe("window", caption).get("found") == "1"
 
 
 def xdotool(*args):
@@ -245,58 +237,31 @@ def xdotool(*args):
 
 def screenshot():
     png = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True).stdout
-    with tempfile.NamedTemporaryFile(suffix=".png") as file:
-        file.write(png)
-        file.flush()
-        return Image.open(file.name).convert("RGB")
-
-
-def art(name):
-    return Image.open(ART / name).convert("RGB")
-
-
-def region(image, left, top, width, height):
-    return image.crop((left, top, left + width, top + height))
-
-
-def same_pixels(a, b):
-    return a.size == b.size and list(a.getdata()) == list(b.getdata())
+    return Image.open(io.BytesIO(png)).convert("RGB")
 
 
 def wait_until(condition, timeout=10.0, interval=0.05):
+    """The condition's first true value within the timeout, else its last value."""
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()) and time.monotonic() < deadline:
         time.sleep(interval)
-    return condition()
+    return value
 
 
 class SetupRun:
-    """One start of setup.exe from the root of the CD drive D:. Given a disc's folder (which D: must
-    show), the setup.exe on it runs as it stands; else the one under test is put on the CD first."""
+    """setup.exe started from the root of D:: a disc's own (given its folder, which D: shows), else the
+    one under test, put on the CD first."""
 
     def __init__(self, extra_env=None, disc=None):
-        if disc is None:
-            CD.mkdir(parents=True, exist_ok=True)
-            target = CD / "setup.exe"
-            # Never rewrite the file under a copy that runs from it.
-            if not target.exists() or not filecmp.cmp(SETUP_EXE, target, shallow=False):
-                shutil.copy(SETUP_EXE, target)
+        target = CD / "setup.exe"
+        # Never rewrite the file under a copy that runs from it.
+        if disc is None and not (target.exists() and filecmp.cmp(SETUP_EXE, target, shallow=False)):
+            shutil.copy(SETUP_EXE, target)
         self.process = subprocess.Popen([WINE, "setup.exe"], cwd=disc or CD, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def window(self, timeout=15.0):
-        """The main window's X window id, once it is on screen."""
-        found = wait_until(lambda: xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$").split(),
-                           timeout)
-        return found[0] if found else None
-
     def origin(self):
-        """The main window's top-left corner on screen."""
-        rect = probe("window", CAPTION)["rect"].split(",")
-        return int(rect[0]), int(rect[1])
+        return tuple(map(int, probe("window", CAPTION)["rect"].split(",")[:2]))
 
     def point_to(self, x, y):
         """Moves the pointer to client point (x, y) of the main window."""
@@ -309,23 +274,186 @@ class SetupRun:
         xdotool("click", "1")
 
     def exit_code(self, timeout=15.0):
-        try:
+        with contextlib.suppress(subprocess.TimeoutExpired):
             return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
+        return None
 
     def kill(self):
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGKILL)
             self.process.wait(10)
-        # Windows of a killed process disappear once the server has noticed.
-        wait_until(lambda: probe("window", CAPTION).get("found") == "0", 10)
+            # Windows of a killed process disappear once the server has noticed.
+            wait_until(lambda: not window_found(CAPTION), 10)
+
+
+def main_windows():
+    return xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$").split()
 
 
 def start_setup(extra_env=None, disc=None):
     run = SetupRun(extra_env, disc)
-    if run.window() is None:
+    if not wait_until(main_windows, 15):
         run.kill()
         raise AssertionError("the main window did not appear")
     time.sleep(0.3)
     return run
+
+
+def set_installed(path=INSTALL_DIR):
+    reg("add", PRODUCT_KEY, "/v", "Path", "/d", path, "/f")
+
+
+def remove_installation():
+    """No records, no install folder, no program group, none of the files an install puts in C:\\windows."""
+    for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
+        reg("delete", key, "/f", check=False)
+    for folder in (INSTALL_DIR, group()):
+        shutil.rmtree(unix_path(folder), ignore_errors=True)
+    for name in ("hxduninst.exe", "ptlic32.exe", r"system\hxsound.dll"):
+        unix_path(r"C:\windows" + "\\" + name).unlink(missing_ok=True)
+
+
+def make_installed():
+    """What an install leaves, made directly: files in the folder and its sub-folders, the group, the records."""
+    folder, links = unix_path(INSTALL_DIR), unix_path(group())
+    files = {folder / "hxdemo.exe": (BIN_DIR / "hxdemo.exe").read_bytes(), folder / "readme.txt": b"HexbreakerDemo\r\n",
+             folder / "Multi" / "canyon.mfd": b"\0" * 612, folder / "Profiles" / "hum6.bmp": b"BM" + b"\0" * 100}
+    for name in ["HexbreakerDemo.lnk", "Read Me.lnk", "Uninstall HexbreakerDemo.lnk", "Hexbreaker Homepage.lnk"]:
+        files[links / name] = b"L\0\0\0"
+    for path, data in files.items():
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(data)
+    for name, data in records():
+        reg("add", DIRECTPLAY_KEY, "/v", name, "/d", data, "/f")
+    set_installed()
+
+
+def snapshot():
+    """Everything removal touches: the files of the install folder and the group, and the two records."""
+    return [tree(unix_path(INSTALL_DIR)), tree(unix_path(group())), key_exists(PRODUCT_KEY),
+            key_exists(DIRECTPLAY_KEY)]
+
+
+class SetupCase(unittest.TestCase):
+    """A case that runs setup.exe; it starts from no installation and leaves none, nor an Explorer or Notepad."""
+    setup = None
+
+    def setUp(self):
+        self.close_programs()  # left by a run cut short
+        # The CD as built, the setup.exe under test apart (SetupRun puts it there).
+        shutil.copytree(CD_IMAGE, CD, ignore=shutil.ignore_patterns("setup.exe"), dirs_exist_ok=True)
+        remove_installation()
+
+    def tearDown(self):
+        if self.setup:
+            self.setup.kill()
+        self.close_programs()
+        remove_installation()
+
+    def close_programs(self):
+        """Closes the windows of the Explorer and Notepad an install started. Killed, an Explorer would leave
+        its folder's window registered, and the next Explorer on the group would hand over to it."""
+        for program, caption in (("explorer", "HexbreakerDemo"), ("notepad", "readme.txt - Notepad")):
+            if processes(program):
+                wait_until(lambda: probe("window", caption).get("visible") == "1", 15)
+                probe("close", caption)
+        wait_until(lambda: not processes("explorer") + processes("notepad"), 10)
+        for program in ("explorer", "notepad"):
+            kill_processes(program)
+
+    def start(self, **kwargs):
+        xdotool("mousemove", 0, 0)  # a window that opens under the pointer lights that label
+        self.setup = start_setup(**kwargs)
+
+    def click_label(self, name):
+        self.setup.click(*POINTS[name])
+
+    def answer(self, caption, text, button, timeout=10, closes=False):
+        """Waits for the box of that caption to show `text`, clicks `button` (closes: and waits it away)."""
+        self.assertEqual(showing(text, timeout), caption, f"no box of {caption!r} showing {text!r}")
+        click_button(caption, button)
+        self.assertTrue(not closes or wait_until(lambda: not window_found(caption)), f"{caption!r} stayed")
+
+    def uninstall(self, outcome, caption=APP_NAME, closes=False):
+        """Uninstall, OK in the question, then OK in the box that tells `outcome`."""
+        self.click_label("uninstall")
+        self.answer(APP_NAME, ASK_UNINSTALL, "OK")
+        self.answer(caption, outcome, "OK", closes=closes)
+
+    def click_install(self, **kwargs):
+        self.start(**kwargs)
+        self.click_label("install")
+        self.assertIsNotNone(showing("Select"), "no install-directory dialog")
+        time.sleep(0.3)
+
+    def answer_exit(self):
+        """Cancel (Escape) in the dialog in front, then Exit in the question."""
+        xdotool("key", "Escape")
+        self.answer("Exit installation", "Are you sure to exit installation?", "Exit")
+
+    def answer_readme(self, key):
+        """Answers the read-me question with the key of Yes or No; the install then ends with 0."""
+        self.assertIsNotNone(showing("Do you want to read readme.txt?", 60), "no read-me question")
+        time.sleep(0.3)
+        xdotool("key", key)
+        self.assert_exit(0, 30)
+
+    def install_with_defaults(self, readme_answer, **kwargs):
+        """Install, accept C:\\HexbreakerDemo, wait for copying, answer the read-me question."""
+        self.click_install(**kwargs)
+        xdotool("key", "Return")
+        self.answer_readme(readme_answer)
+
+    def assert_exit(self, code, timeout=15):
+        self.assertEqual(self.setup.exit_code(timeout), code)
+        self.setup = None
+
+    def assert_still_running(self):
+        time.sleep(0.5)
+        self.assertIsNone(self.setup.process.poll(), "the program ended")
+        self.assertEqual(probe("window", CAPTION)["enabled"], "1", "the main window is not back in use")
+
+    def assert_labels_look(self, **looks):
+        """The main window shows each label's pixels as `looks` says ('lit', 'grey' or 'normal': as in the
+        background picture) within a few seconds."""
+        left, top = self.setup.origin()
+        expected = {}
+        for name, look in looks.items():
+            (x, y, width, height), lit, grey = LABELS[name]
+            art = Image.open(ART / {"lit": lit, "grey": grey, "normal": "background.bmp"}[look]).convert("RGB")
+            pixels = (art.crop((x, y, x + width, y + height)) if look == "normal" else art).getdata()
+            expected[(left + x, top + y, left + x + width, top + y + height)] = list(pixels)
+        self.assertTrue(wait_until(lambda: all(list(shot.crop(box).getdata()) == pixels for shot in [screenshot()]
+                                               for box, pixels in expected.items()), 3), f"labels not drawn {looks}")
+
+    def assert_explorer_on_the_group(self):
+        self.assertEqual(wait_until(lambda: command_lines("explorer"), 15), ["explorer " + group()])
+        self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
+                        "no Explorer window on the group")
+
+    def assert_files_installed(self, pack, install_dir=INSTALL_DIR):
+        """Every pack entry where the native tool lists its destination, byte for byte."""
+        files = pack_files(pack)
+        listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
+        for entry in (line.split("\t") for line in listing.splitlines() if not line.startswith("total")):
+            destination = entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows")
+            self.assertEqual(unix_path(destination).read_bytes(), files[entry[1]], f"{destination} differs")
+
+    def assert_records(self, install_dir=INSTALL_DIR):
+        for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
+            self.assertEqual(registry_values(key), records(install_dir), key)
+
+    def assert_shortcuts(self, install_dir=INSTALL_DIR):
+        """The four links of the program group: target (any case), description, working directory."""
+        expected = {"HexbreakerDemo.lnk": (install_dir + r"\Hxdemo.exe", "HexbreakerDemo", install_dir),
+                    "Screen.lnk": (install_dir + r"\screen.bmp", "HexbreakerDemo", install_dir),
+                    "Readme.lnk": (install_dir + r"\readme.txt", "HexbreakerDemo readme", install_dir),
+                    "Uninstall HexbreakerDemo.lnk": (r"C:\windows\hxduninst.exe", "Uninstall HexbreakerDemo",
+                                                     r"C:\windows")}
+        links = {path.name: read_shell_link(path) for path in unix_path(group()).iterdir()}
+        self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
+                         {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
+
+    def assert_nothing_recorded(self):
+        self.assertEqual([registry_values(PRODUCT_KEY), registry_values(DIRECTPLAY_KEY)], [None, None])
+        self.assertFalse(unix_path(group()).exists(), "a program group was made")

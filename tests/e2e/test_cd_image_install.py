@@ -1,21 +1,19 @@
-"""The demo CD as it ships: its disc image made and read back with xorriso, the contents shown as the
-CD-ROM drive D:, and the setup.exe on it run through a whole install and then a removal."""
+"""The demo CD as it ships, and the whole install from it: the disc image made by demo/make-iso and
+read back with xorriso (the Joliet tree, the names Windows sees), shown as the CD-ROM drive D:, and
+the setup.exe on it run through an install, a second install and the removal."""
 
+import configparser
 import os
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 from pathlib import Path
 
-from harness import (CD_IMAGE, DIRECTPLAY_KEY as DP_KEY, ENV, PRODUCT_KEY, RIG, ROOT, click_button, dialog_showing,
-                     key_exists, start_setup, unix_path, wait_until, xdotool)
-from test_install import INSTALL_DIR, INSTALL_POINT, InstallCase
-from test_main_window import POINTS
-from test_removal import APP_NAME, box_text
+from harness import (APP_NAME, ASK_UNINSTALL, CD_IMAGE, DIRECTPLAY_KEY, DOSDEVICES, ENV, INSTALL_DIR, PRODUCT_KEY,
+                     RIG, ROOT, SetupCase, command_lines, group, key_exists, probe, snapshot, unix_path, wait_until)
 
-MAKE_ISO = ROOT / "demo" / "make-iso"
+XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
 
 
 def point_drive_d_at(folder):
@@ -23,15 +21,14 @@ def point_drive_d_at(folder):
     subprocess.run([RIG / "wine-prefix"], env={**ENV, "HX_CD": str(folder)}, check=True)
 
 
-class CdImageInstall(InstallCase):
+class CdImageInstall(SetupCase):
     @classmethod
     def setUpClass(cls):
-        super().setUpClass()
         cls.work = Path(tempfile.mkdtemp(prefix="hx-disc-"))
-        image, cls.disc = cls.work / "hexbreakerdemo.iso", cls.work / "disc"
-        subprocess.run([MAKE_ISO, CD_IMAGE, image], check=True, capture_output=True)
-        subprocess.run(["xorriso", "-no_rc", "-read_fs", "norock", "-indev", image, "-osirrox", "on",
-                        "-extract", "/", cls.disc], check=True, capture_output=True)
+        cls.image, cls.disc = cls.work / "hexbreakerdemo.iso", cls.work / "disc"
+        subprocess.run([ROOT / "demo" / "make-iso", CD_IMAGE, cls.image], check=True, capture_output=True)
+        subprocess.run(XORRISO + [cls.image, "-osirrox", "on", "-extract", "/", cls.disc], check=True,
+                       capture_output=True)
         point_drive_d_at(cls.disc)  # its files read-only, as Wine shows a real disc's
 
     @classmethod
@@ -41,36 +38,56 @@ class CdImageInstall(InstallCase):
             os.chmod(folder, 0o755)
         shutil.rmtree(cls.work)
 
-    def click_install(self):
-        xdotool("mousemove", 0, 0)
-        self.setup = start_setup(disc=self.disc)
-        self.setup.click(*INSTALL_POINT)
-        self.assertTrue(wait_until(lambda: dialog_showing("Select"), 10), "no install-directory dialog")
-        time.sleep(0.3)
+    def test_image_holds_the_cd_folder_exactly(self):
+        volume = subprocess.run(XORRISO + [self.image, "-pvd_info"], capture_output=True, text=True, check=True)
+        self.assertIn("Volume Id    : HEXBREAKER\n", volume.stdout)
+        # Every name and byte; the folder holds what a disc needs.
+        differences = subprocess.run(["diff", "-r", self.disc, CD_IMAGE], capture_output=True, text=True)
+        self.assertEqual((differences.returncode, differences.stdout), (0, ""))
+        self.assertLessEqual({"setup.exe", "hxdemo.pak", "autorun.inf", "directx"}, set(os.listdir(self.disc)))
+        autorun = (self.disc / "autorun.inf").read_bytes()
+        self.assertEqual(autorun.count(b"\n"), autorun.count(b"\r\n"), "CRLF line ends")
+        parser = configparser.ConfigParser()
+        parser.read_string(autorun.decode("ascii"))
+        self.assertEqual({section: dict(parser[section]) for section in parser.sections()},
+                         {"autorun": {"open": "setup.exe", "icon": "setup.exe", "label": "HexbreakerDemo"}})
 
-    def test_install_then_remove_from_the_disc(self):
-        self.assertEqual(Path(os.readlink(Path(ENV["WINEPREFIX"]) / "dosdevices" / "d:")), self.disc)
-        self.assertEqual(sorted(p.name for p in self.disc.iterdir() if p.suffix.lower() in (".exe", ".pak", ".inf")),
-                         ["autorun.inf", "hxdemo.pak", "setup.exe"])
-        self.install_with_defaults("n")
+    def assert_installed(self):
         self.assert_explorer_on_the_group()
         self.assert_files_installed(self.disc / "hxdemo.pak")
-        self.assert_records(INSTALL_DIR)
-        self.assert_shortcuts(INSTALL_DIR)
-        self.close_started_programs()
+        self.assert_records()
+        self.assert_shortcuts()
 
-        xdotool("mousemove", 0, 0)
-        self.setup = start_setup(disc=self.disc)
-        self.setup.click(*POINTS["uninstall"])
-        self.assertEqual(box_text(APP_NAME), "Are you sure to uninstall HexbreakerDemo?")
-        click_button(APP_NAME, "OK")
-        self.assertEqual(box_text(APP_NAME), "Uninstall completed.")
-        click_button(APP_NAME, "OK")
-        self.assertEqual(self.setup.exit_code(), 18)
-        self.setup = None
+    def test_install_install_again_and_remove_from_the_disc(self):
+        self.assertEqual(Path(os.readlink(DOSDEVICES / "d:")), self.disc)
+        self.install_with_defaults("n", disc=self.disc)
+        self.assert_installed()
+        self.assertFalse(command_lines("notepad"))
+        self.close_programs()
+        links = {p.name: p.stat().st_mtime_ns for p in unix_path(group()).iterdir()}
+        self.install_with_defaults("y", disc=self.disc)
+        self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
+        self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),
+                        "Notepad shows no readme")
+        self.assert_installed()
+        for path in unix_path(group()).iterdir():
+            self.assertGreater(path.stat().st_mtime_ns, links[path.name], f"{path.name} not rewritten")
+        self.close_programs()
+        before = snapshot()
+        self.start(disc=self.disc)
+        self.click_label("uninstall")
+        self.answer(APP_NAME, ASK_UNINSTALL, "Cancel", closes=True)
+        self.assert_still_running()
+        self.assertEqual(snapshot(), before, "Cancel changed something")
+        self.uninstall("Uninstall completed.")
+        self.assert_exit(18)
         self.assertFalse(unix_path(INSTALL_DIR).exists(), "the install folder stayed")
-        self.assertFalse(unix_path(self.group).exists(), "the program group stayed")
-        self.assertFalse(key_exists(PRODUCT_KEY) or key_exists(DP_KEY), "a record stayed")
+        self.assertFalse(unix_path(group()).exists(), "the program group stayed")
+        self.assertEqual((key_exists(PRODUCT_KEY), key_exists(DIRECTPLAY_KEY)), (False, False), "a record stayed")
+        self.assertTrue(key_exists(r"HKLM\Software\Tarn"), "the maker's key went too")
+        self.assertTrue(unix_path(group()).parent.exists(), "the Programs folder went too")
+        self.start(disc=self.disc)
+        self.assert_labels_look(uninstall="grey")
 
 
 if __name__ == "__main__":

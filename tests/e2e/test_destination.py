@@ -4,184 +4,102 @@ through Cancel, and a whole install into a folder with blanks on the second fixe
 
 import shutil
 import subprocess
-import tempfile
 import time
 import unittest
-from pathlib import Path
 
-from harness import (CAPTION, CD, ENV, HXPACK, PROBE_EXE, WINE, children, click_button, dialogs, pack_destinations,
-                     probe, unix_path, wait_until, xdotool)
-from test_install import INSTALL_DIR, InstallCase
+from harness import (CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_at,
+                     click_button, unix_path, wait_until, window_found, xdotool)
 
 BROWSER = "Select directory to install"
-DRIVE_E = Path(ENV["HX_DRIVE_E"])
 GAMES = "Hx Games"  # a folder with a blank, made on E: by the tests
 
 
 def tree_items():
-    """The browser's visible tree items, top to bottom: (depth, rectangle on screen, selected, label)."""
+    """The browser's visible tree items, top to bottom: (depth, label, rectangle of the label on screen)."""
     output = subprocess.run([WINE, PROBE_EXE, "tree", BROWSER], env=ENV, capture_output=True,
                             timeout=60).stdout.decode("cp1252", errors="replace")
-    items = []
-    for line in output.splitlines():
-        if line.startswith("item="):
-            depth, rect, selected, label = line[len("item="):].split("\t", 3)
-            items.append((int(depth), tuple(map(int, rect.split(","))), selected == "1", label))
-    return items
+    rows = (line[len("item="):].split("\t", 2) for line in output.splitlines() if line.startswith("item="))
+    return [(int(depth), label, tuple(map(int, rect.split(",")))) for depth, rect, label in rows]
 
 
 def tree_shape():
-    """(depth, label) of each visible item: the drive, the chain to the open folder, its subfolders."""
-    return [(depth, label) for depth, _, _, label in tree_items()]
-
-
-def is_open_folder(label):
-    """Whether the item of that label is selected and alone at its depth (its siblings dropped)."""
-    items = tree_items()
-    depths = [depth for depth, _, selected, text in items if selected and text == label]
-    return len(depths) == 1 and [depth for depth, _, _, _ in items].count(depths[0]) == 1
+    return [item[:2] for item in tree_items()]
 
 
 def install_dir_shown():
-    """The destination the install-directory dialog shows."""
-    for _, texts in dialogs():
-        if "Select a directory to install Hexbreaker." in texts:
-            return next((text for text in texts if text[1:3] == ":\\"), None)
+    """The destination the install-directory dialog shows, when it is the window in front."""
+    texts = [text for _, _, _, text in children(CAPTION, of_popup=True)]
+    if "Select a directory to install Hexbreaker." in texts:
+        return next((text for text in texts if text[1:3] == ":\\"), None)
     return None
 
 
-def windows_to_unix(windows_path):
-    return Path(subprocess.run([WINE, "winepath", "-u", windows_path], env=ENV, capture_output=True, text=True,
-                               check=True).stdout.strip())
-
-
-class DestinationCase(InstallCase):
+class Destination(SetupCase):
     """Starts with E: holding "Hx Games" with two subfolders and a file."""
-
     def setUp(self):
         super().setUp()
         shutil.rmtree(DRIVE_E / GAMES, ignore_errors=True)
         for folder in ("Arcade", "Puzzle"):
             (DRIVE_E / GAMES / folder).mkdir(parents=True)
         (DRIVE_E / GAMES / "notes.txt").write_text("not a folder\r\n")
+        self.addCleanup(shutil.rmtree, DRIVE_E / GAMES, True)
 
-    def tearDown(self):
-        super().tearDown()
-        shutil.rmtree(DRIVE_E / GAMES, ignore_errors=True)
-
-    # ---- the user's steps in the browser ----
-
-    def open_browser(self):
+    def browse_to_games(self):
+        """Opens the browser, picks E: in the drive list with the pointer, double-clicks "Hx Games"."""
         click_button(CAPTION, "Select", of_popup=True)
-        self.assertTrue(wait_until(lambda: probe("window", BROWSER).get("visible") == "1", 10), "no browser")
-        self.assertTrue(wait_until(tree_items, 10), "the browser's tree is empty")
-        time.sleep(0.3)
-
-    def double_click(self, label):
-        """Double-clicks the tree item of that label and waits until it is the open folder."""
-        rects = [rect for _, rect, _, text in tree_items() if text == label]
-        self.assertTrue(rects, f"no item {label!r} in {tree_shape()}")
-        left, top, right, bottom = rects[0]
-        xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
-        time.sleep(0.2)
-        xdotool("click", "--repeat", "2", "--delay", "80", "1")
-        self.assertTrue(wait_until(lambda: is_open_folder(label), 10), f"{label!r} not opened: {tree_shape()}")
-        time.sleep(0.3)
-
-    def pick_drive(self, drive):
-        """Opens the drive list with the pointer and picks the drive in it by its letter."""
-        left, top, right, bottom = next(rect for window_class, rect, _, _ in children(BROWSER)
-                                        if window_class == "ComboBox")
-        xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
-        time.sleep(0.2)
-        xdotool("click", "1")
+        self.assertTrue(wait_until(lambda: window_found(BROWSER) and tree_items(), 10), "no browser, or no tree")
+        # The install made C:\ current: the browser opens on its root and lists its folders.
+        self.assertEqual(tree_shape()[0], (0, "C:"))
+        self.assertIn((1, "windows"), tree_shape())
+        click_at(next(rect for window_class, rect, _, _ in children(BROWSER) if window_class == "ComboBox"))
         time.sleep(0.5)
-        xdotool("key", drive[0].lower())  # picks the entry and closes the list
-        self.assertTrue(wait_until(lambda: tree_shape()[:1] == [(0, drive)], 10), f"no tree of {drive}")
-        time.sleep(0.3)
+        xdotool("key", "e")  # picks the entry and closes the list
+        self.assertTrue(wait_until(lambda: tree_shape()[:1] == [(0, "E:")], 10), "no tree of E:")
+        self.assertIn((1, GAMES), tree_shape())
+        self.double_click(GAMES, [(0, "E:"), (1, GAMES), (2, "Arcade"), (2, "Puzzle")])
 
-    def choose_on_e(self, *folders):
-        """Opens the browser, picks E:, opens the folders one below the other, and selects."""
-        self.open_browser()
-        self.pick_drive("E:")
-        for folder in folders:
-            self.double_click(folder)
+    def double_click(self, label, shape):
+        """Double-clicks the tree item of that label and waits until the tree has that shape."""
+        time.sleep(0.3)
+        rects = [rect for _, text, rect in tree_items() if text == label]
+        self.assertTrue(rects, f"no item {label!r} in {tree_shape()}")
+        click_at(rects[0], "--repeat", "2", "--delay", "80")
+        self.assertEqual(wait_until(lambda: tree_shape() == shape and shape, 10), shape, tree_shape())
+
+    def select(self, chosen):
         click_button(BROWSER, "Select")
-        self.assertTrue(wait_until(lambda: probe("window", BROWSER).get("found") == "0", 10), "the browser stayed")
+        self.assertEqual(wait_until(lambda: install_dir_shown() == chosen and chosen, 10), chosen)
         time.sleep(0.3)
 
-    def assert_installed_under(self, install_dir, pack):
-        """Every pack entry where the rules put it for this install directory, byte for byte."""
-        installed_root = windows_to_unix(install_dir)
-        with tempfile.TemporaryDirectory() as extracted:
-            subprocess.run([HXPACK, "extract", pack, extracted], check=True, capture_output=True)
-            for name, destination in pack_destinations(pack):
-                with self.subTest(entry=name):
-                    if destination.startswith(INSTALL_DIR + "\\"):  # the rules' paths name the default
-                        path = installed_root.joinpath(*destination[len(INSTALL_DIR) + 1:].split("\\"))
-                    else:
-                        path = unix_path(destination)
-                    self.assertTrue(path.is_file(), f"{path} missing")
-                    self.assertEqual(path.read_bytes(), (Path(extracted) / name).read_bytes(), f"{path} differs")
-
-
-class BrowsingTheDestination(DestinationCase):
     def test_browse_to_e_then_cancel_resume_and_exit(self):
         self.click_install()
         self.assertEqual(install_dir_shown(), INSTALL_DIR)
-        self.open_browser()
-        # The install made C:\ current: the browser opens on its root and lists its folders.
-        shape = tree_shape()
-        self.assertEqual(shape[0], (0, "C:"))
-        self.assertIn((1, "windows"), shape)
-
-        self.double_click("users")
-        shape = tree_shape()
-        self.assertEqual([item for item in shape if item[0] < 2], [(0, "C:"), (1, "users")])
-        self.assertIn((2, "Public"), shape)
-
-        self.pick_drive("E:")
-        self.assertIn((1, GAMES), tree_shape())
-        self.double_click(GAMES)
-        self.assertEqual(tree_shape(), [(0, "E:"), (1, GAMES), (2, "Arcade"), (2, "Puzzle")])
-        self.double_click("Arcade")
-        self.assertEqual(tree_shape(), [(0, "E:"), (1, GAMES), (2, "Arcade")])
+        self.browse_to_games()
+        self.double_click("Arcade", [(0, "E:"), (1, GAMES), (2, "Arcade")])
         space = [text for window_class, _, _, text in children(BROWSER) if text.startswith("Available space ")]
         self.assertRegex(space[0] if space else "", r"^Available space \d+MB$")
-        click_button(BROWSER, "Select")
-
         chosen = rf"E:\{GAMES}\Arcade\HexbreakerDemo"
-        self.assertEqual(wait_until(lambda: install_dir_shown() == chosen and chosen, 10), chosen)
+        self.select(chosen)
         # Cancel, then Resume: the dialog stays with the choice.
         click_button(CAPTION, "Cancel", of_popup=True)
-        self.assertTrue(wait_until(lambda: probe("window", "Exit installation").get("found") == "1", 10))
-        time.sleep(0.3)
-        click_button("Exit installation", "Resume")
-        self.assertTrue(wait_until(lambda: probe("window", "Exit installation").get("found") == "0", 10))
+        self.answer("Exit installation", "Are you sure to exit installation?", "Resume", closes=True)
         self.assertIsNone(self.setup.process.poll(), "Resume ended the program")
         self.assertEqual(install_dir_shown(), chosen)
-
         self.answer_exit()
-        self.assertEqual(self.setup.exit_code(), 18)
-        self.setup = None
+        self.assert_exit(18)
         self.assert_nothing_recorded()
-        self.assertEqual(sorted(p.name for p in (DRIVE_E / GAMES / "Arcade").iterdir()), [], "something was made")
+        self.assertEqual(list((DRIVE_E / GAMES / "Arcade").iterdir()), [], "something was made")
+        self.assertFalse(unix_path(INSTALL_DIR).exists(), "the default folder was made")
 
-
-class InstallOnE(DestinationCase):
     def test_whole_install_into_a_folder_with_blanks(self):
-        self.click_install()
-        self.choose_on_e(GAMES)
         install_dir = rf"E:\{GAMES}\HexbreakerDemo"
-        self.assertEqual(install_dir_shown(), install_dir)
+        self.click_install()
+        self.browse_to_games()
+        self.select(install_dir)
         click_button(CAPTION, "Install", of_popup=True)
-        self.wait_for_readme_question()
-        xdotool("key", "n")
-        self.assertEqual(self.setup.exit_code(30), 0)
-        self.setup = None
-
+        self.answer_readme("n")
         self.assert_explorer_on_the_group()
-        self.assert_installed_under(install_dir, CD / "hxdemo.pak")
+        self.assert_files_installed(CD / "hxdemo.pak", install_dir)
         self.assertFalse(unix_path(INSTALL_DIR).exists(), "the default folder was made too")
         self.assert_records(install_dir)
         self.assert_shortcuts(install_dir)
