@@ -50,26 +50,24 @@ void checkTable(const hx::PackTable& table, std::size_t fileSize) {
 // Writes the accepted entries again and reads them back.
 void checkRoundTrip(const hx::PackTable& table, const std::uint8_t* data) {
     std::vector<hx::PackItem> items;
-    for (const hx::PackEntry& entry : table.entries) {
+    for (const hx::PackEntry& entry : table.entries)
         items.push_back({entry.name, entry.size});
-    }
     hx::MemorySink sink;
     hx::PackWriter writer(sink, items);
-    for (const std::size_t index : writer.dataOrder()) {
+    for (const std::size_t index : writer.dataOrder())
         writer.append(data + table.entries[index].offset, table.entries[index].size);
-    }
     writer.finish();
 
     hx::MemorySource source(sink.bytes());
     const hx::PackReadResult again = hx::readPackTable(source);
-    require(again.ok(), "rewritten pack is accepted");
-    require(again.table.entries.size() == table.entries.size(), "rewritten count");
+    require(again.ok() && again.table.entries.size() == table.entries.size(),
+            "rewritten pack is accepted whole");
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const hx::PackEntry& before = table.entries[i];
         const hx::PackEntry& after = again.table.entries[i];
-        require(after.name == before.name && after.size == before.size, "rewritten entry");
-        require(std::memcmp(sink.bytes().data() + after.offset, data + before.offset, before.size) == 0,
-                "rewritten data");
+        require(after.name == before.name && after.size == before.size &&
+                    std::memcmp(sink.bytes().data() + after.offset, data + before.offset, before.size) == 0,
+                "rewritten entry");
     }
     require(hx::verifyPackChecksums(source, again.table).ok(), "rewritten checksums");
 }
