@@ -16,9 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <optional>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -97,7 +95,6 @@ protected:
     void RunCopyDialog(INT_PTR result, const std::string& box = "",
                        std::function<void(ObservedCopyDlg&)> afterTick = {}) {
         m_user.boxes.clear();
-        AfxGetApp()->m_nExitCode = 0;
         CSetupMainDlg mainWindow;
         AfxGetApp()->m_pMainWnd = &mainWindow;
         uitest::RunSoon([&] {
@@ -116,8 +113,7 @@ protected:
         EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL)
             << "a quit ends the main window's loop too";
         AfxGetApp()->m_pMainWnd = nullptr;
-        EXPECT_EQ(uitest::TakeQuitMessage(), result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
-        EXPECT_EQ(AfxGetApp()->m_nExitCode, result == -1 ? kQuitExitCode : 0);
+        uitest::ExpectQuit(result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
     }
 
@@ -195,43 +191,36 @@ TEST_F(CopyDialogTest, CloseOrCancelPausesAndResumeGoesOnInTheSameFileAtTheSameO
         if (dialog.ticks.back().rfind("1 786432 ", 0) == 0) // game.dat, 3 pieces written
             dialog.PostMessage(WM_CLOSE);
         else if (dialog.ticks.back().rfind("1 1310720 ", 0) == 0) // 5 pieces
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(m_user.questions, 2);
     // While each question was open ticks came and did nothing; no piece was copied twice.
-    Names working;
-    std::set<std::string> idle;
-    for (const std::string& tick : m_ticks)
-        tick.rfind("idle", 0) == 0 ? void(idle.insert(tick)) : working.push_back(tick);
-    EXPECT_EQ(idle, (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
-    EXPECT_EQ(working.size(), 1u + 9u);
+    const auto idle = std::stable_partition(
+        m_ticks.begin(), m_ticks.end(), [](const std::string& tick) { return tick.rfind("idle", 0) != 0; });
+    EXPECT_EQ(std::set<std::string>(idle, m_ticks.end()),
+              (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
+    EXPECT_EQ(idle - m_ticks.begin(), 1 + 9);
     EXPECT_EQ(ReadWholeFile(JoinPath(m_install, "game.dat")), game);
 }
 
 TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
-    // Files from an earlier run, named by entries this run never reaches.
-    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
-    std::ofstream(JoinPath(m_install, "late.txt")) << "old";
-    std::ofstream(JoinPath(m_install, "Multi\\late.mfd")) << "old";
+    // Files from an earlier run, named by entries this run never reaches, and the system's own DLL.
+    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr) &&
+                CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
+    for (const std::string& old : {JoinPath(m_install, "late.txt"), JoinPath(m_install, "Multi\\late.mfd")})
+        std::ofstream(old) << "old";
     std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
-    WritePack({
-        {"readme.txt", "read me"},                 // 0: install: removed
-        {"map1.mfd", "map"},                       // 1: Multi, .mfd: removed
-        {"level.scr", "scr"},                      // 2: Multi: stays
-        {"level.fld", "fld"},                      // 3: Multi: stays
-        {"hum6.bmp", "face"},                      // 4: Profiles: stays
-        {"hxduninst.exe", "uninstaller"},          // 5: Windows: stays
-        {"hxaudio.dll", "audio"},                  // 6: system, there before: kept, untouched
-        {"game.dat", patternBytes(4 * kPiece, 6)}, // 7: half written: removed
-        {"late.txt", "new"},                       // 8: not reached: removed
-        {"late.mfd", "new"},                       // 9: not reached: removed
-    });
+    // Removed: readme.txt (install folder), Multi's .mfd, game.dat (half written), late.* (not reached).
+    // clang-format off
+    WritePack({{"readme.txt", "read me"}, {"map1.mfd", "map"}, {"level.scr", "scr"}, {"level.fld", "fld"},
+               {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"}, {"hxaudio.dll", "audio"},
+               {"game.dat", patternBytes(4 * kPiece, 6)}, {"late.txt", "new"}, {"late.mfd", "new"}});
+    // clang-format on
     m_user.answers = {ConfirmAnswer::Exit};
 
     RunCopyDialog(IDCANCEL, "", [](ObservedCopyDlg& dialog) {
         if (dialog.ticks.back().rfind("7 524288 ", 0) == 0) // game.dat, 2 pieces written
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(m_user.questions, 1);
     EXPECT_EQ(Listing(m_install),

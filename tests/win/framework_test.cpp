@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -32,9 +31,7 @@ TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
         EXPECT_EQ(inner.DoModal(), -1);
     });
     EXPECT_EQ(outer.DoModal(), -1);
-    EXPECT_EQ(AfxGetApp()->m_nExitCode, 7);
-    EXPECT_EQ(uitest::TakeQuitMessage(), 7) << "the quit goes on to the loops outside";
-    AfxGetApp()->m_nExitCode = 0;
+    uitest::ExpectQuit(7);
 }
 
 // Each step runs inside the loop of the dialog before it: a step that did not run leaves the test hanging.

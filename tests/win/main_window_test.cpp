@@ -73,9 +73,7 @@ TEST_F(StartState, AClickActsOnTheLabelOfTheLastMoveAndExitQuitsWith18) {
         50);
     EXPECT_EQ(window.DoModal(), -1);
     AfxGetApp()->m_pMainWnd = nullptr;
-    EXPECT_EQ(uitest::TakeQuitMessage(), kQuitExitCode);
-    EXPECT_EQ(AfxGetApp()->m_nExitCode, kQuitExitCode);
-    AfxGetApp()->m_nExitCode = 0;
+    uitest::ExpectQuit(kQuitExitCode);
 }
 
 } // namespace
