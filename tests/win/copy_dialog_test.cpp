@@ -1,5 +1,4 @@
-// The copy progress dialog, run modally over a real main window in this process and driven by its
-// own timer and by what a user's clicks produce, on packs made with the pack writer.
+// The copy progress dialog, run modally over a real main window in-process, on packs from the pack writer.
 #include "app.h"
 #include "copy_progress.h"
 #include "copy_progress_dlg.h"
@@ -16,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -32,8 +30,9 @@ const std::string kCopyFailed = "hand Error!: Error occurred while copying files
 const std::string kWriteFailed = kCopyFailed + " Please check free space of your hard disk.";
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
 }
 
 // Everything under a folder, as sorted paths relative to it.
@@ -47,14 +46,11 @@ Names Listing(const std::string& folder) {
 
 // Each tick as "current fileDone totalDone totalBar fileBar fileText"; one that was not allowed
 // to copy as "idle current fileDone".
-class ObservedCopyDlg : public CCopyProgressDlg {
-public:
+struct ObservedCopyDlg : CCopyProgressDlg {
     Names ticks;
     std::function<void(ObservedCopyDlg&)> afterTick;
-
     CWnd* Owner() const { return m_pOwner; }
 
-protected:
     bool OnTimer(UINT_PTR id) override { // the dialog's one timer, the copy tick
         std::ostringstream tick;
         if (!m_bActive)
@@ -110,8 +106,7 @@ protected:
             if (ended != -1)
                 mainWindow.EndDialog(IDCANCEL);
         });
-        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL)
-            << "a quit ends the main window's loop too";
+        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL); // a quit ends this loop too
         AfxGetApp()->m_pMainWnd = nullptr;
         uitest::ExpectQuit(result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
@@ -137,9 +132,7 @@ TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     const std::vector<FixtureEntry> entries = {
         {"empty.txt", ""}, {"one.dat", patternBytes(kPiece, 1)}, {"two.dat", patternBytes(kPiece + 1, 2)}};
-    hx::PackWriterOptions reversed;
-    reversed.dataOrder = hx::fixture::reversedOrder(entries.size());
-    WritePack(entries, reversed);
+    WritePack(entries, {hx::fixture::reversedOrder(entries.size())}); // the data stored back to front
 
     RunCopyDialog(IDOK);
 
@@ -229,19 +222,18 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
 }
 
-// The pack reader's refusals are tested on the host; here two kinds show how the dialog ends.
+// The pack reader's refusals are tested on the host; here two of them and a missing pack end the dialog.
 TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritten) {
     const std::vector<std::uint8_t> pack = hx::fixture::buildPack({{"readme.txt", "data"}});
-    const std::pair<const char*, std::optional<std::vector<std::uint8_t>>> cases[] = {
-        {"no pack", std::nullopt},
-        {"shorter than its table", std::vector<std::uint8_t>(pack.begin(), pack.end() - 1)},
-        {"no entries", std::vector<std::uint8_t>(hx::kPackHeaderSize, 0)},
-    };
+    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
+        {"no pack", {}},
+        {"shorter than its table", {pack.begin(), pack.end() - 1}},
+        {"no entries", std::vector<std::uint8_t>(hx::kPackHeaderSize, 0)}};
     for (const auto& [what, bytes] : cases) {
         SCOPED_TRACE(what);
         DeleteFileA(PackPath().c_str());
-        if (bytes)
-            hx::fixture::writeFile(PackPath(), *bytes);
+        if (!bytes.empty())
+            hx::fixture::writeFile(PackPath(), bytes);
 
         RunCopyDialog(-1, kCopyFailed);
         EXPECT_TRUE(m_ticks.empty());

@@ -57,12 +57,10 @@ TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
         "x'1",  "Program Files", "ProgramData",  "\351t\351", "Ecole", "\311cole"};
     HWND tree =
         CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_SORT;
+    TVINSERTSTRUCTA insert{TVI_ROOT, TVI_SORT, {}};
     insert.item.mask = TVIF_TEXT;
-    for (const auto& name : names) {
-        insert.item.pszText = const_cast<char*>(name.c_str());
+    for (auto& name : names) {
+        insert.item.pszText = name.data();
         TreeView_InsertItem(tree, &insert);
     }
     Names controlOrder;
@@ -86,12 +84,6 @@ protected:
         uitest::RemoveTree("D:\\hxbrowse");
     }
 
-    // Runs the browser; `act` runs inside its modal loop once it shows and ends it with a button.
-    INT_PTR RunBrowser(const std::function<void(HWND tree)>& act) {
-        uitest::RunSoon([&] { act(m_browser.m_tree.m_hWnd); });
-        return m_browser.DoModal();
-    }
-
     // What a double-click does: the first click selects the item, the tree reports NM_DBLCLK.
     void DoubleClick(HTREEITEM item) const {
         HWND tree = m_browser.m_tree.m_hWnd;
@@ -106,18 +98,19 @@ protected:
 
 // A drive change that fails puts the combo back; a folder that cannot be entered is still chosen.
 TEST_F(DestinationDialogTest, ADriveOrFolderThatCannotBeEntered) {
-    EXPECT_EQ(RunBrowser([&](HWND tree) {
-                  CComboBox& combo = m_browser.m_comboDrive;
-                  EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
-                  combo.SetCurSel(combo.AddString("Q:")); // a letter with no drive behind it
-                  m_browser.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE));
-                  EXPECT_EQ(combo.GetLBText(combo.GetCurSel()), "E:");
-                  uitest::RemoveTree("E:\\hxbrowse\\Zeta");
-                  DoubleClick(TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree))));
-                  EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
-                  m_browser.SendMessage(WM_COMMAND, IDOK);
-              }),
-              IDOK);
+    uitest::RunSoon([&] { // inside the browser's modal loop, once it shows
+        HWND tree = m_browser.m_tree.m_hWnd;
+        CComboBox& combo = m_browser.m_comboDrive;
+        EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
+        combo.SetCurSel(combo.AddString("Q:")); // a letter with no drive behind it
+        m_browser.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE));
+        EXPECT_EQ(combo.GetLBText(combo.GetCurSel()), "E:");
+        uitest::RemoveTree("E:\\hxbrowse\\Zeta");
+        DoubleClick(TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree))));
+        EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
+        m_browser.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(m_browser.DoModal(), IDOK);
     const std::string unreadable = std::string("exclamation ") + AfxGetAppName() + ": Unable to read.";
     EXPECT_EQ(m_user.boxes, (Names{unreadable, unreadable}));
     EXPECT_EQ(m_browser.m_strPath, "E:\\hxbrowse\\Zeta");
@@ -128,7 +121,8 @@ TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLett
     if (!CreateDirectoryA("D:\\hxbrowse", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         GTEST_SKIP() << "cannot write to drive D:";
     ASSERT_TRUE(SetCurrentDirectoryA("D:\\"));
-    RunBrowser([&](HWND tree) {
+    uitest::RunSoon([&] {
+        HWND tree = m_browser.m_tree.m_hWnd;
         EXPECT_EQ(m_browser.m_comboDrive.GetCurSel(), CB_ERR);
         const std::string outline = Outline(tree, TreeView_GetRoot(tree));
         EXPECT_TRUE(outline.rfind("D:(", 0) == 0 && outline.find("hxbrowse") != std::string::npos) << outline;
@@ -136,6 +130,7 @@ TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLett
         EXPECT_EQ(ItemLabel(tree, TreeView_GetRoot(tree)), "D:");
         m_browser.SendMessage(WM_COMMAND, IDCANCEL);
     });
+    EXPECT_EQ(m_browser.DoModal(), IDCANCEL);
     EXPECT_EQ(m_browser.m_strPath, "D:\\");
     EXPECT_EQ(m_browser.m_strDrive, "D:");
 }

@@ -1,5 +1,4 @@
-// The framework layer: the modal loop's two ends, owners of dialogs made without a parent, the
-// barrier that keeps exceptions out of the window procedure.
+// The framework: the modal loop's two ends, owners of dialogs made without a parent, the exception barrier.
 #include "app.h"
 #include "dialog.h"
 #include "file.h"

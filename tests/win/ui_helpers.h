@@ -28,11 +28,9 @@ struct User {
     UINT_PTR timer = 0;
 };
 
-// Checks that a modal loop left a quit with `code` (nullopt: none) in the thread's queue, which it
-// empties, and recorded that code as the exit status; then clears the exit status.
+// Checks the quit a modal loop left in the queue (nullopt: none) and the exit status it set; clears both.
 void ExpectQuit(std::optional<int> code);
 
-// Removes a folder and everything in it; nothing when it does not exist.
 void RemoveTree(const std::string& path);
 
 // Runs `action` after `delay` ms from inside whatever modal loop runs then (a thread timer).
