@@ -1,5 +1,4 @@
-// The copy progress dialog, run modally over a real main window in this process and driven by its
-// own timer and by what a user's clicks produce, on packs made with the pack writer.
+// The copy progress dialog, run modally over a real main window in-process, on packs from the pack writer.
 #include "app.h"
 #include "copy_progress.h"
 #include "copy_progress_dlg.h"
@@ -16,9 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
-#include <optional>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -34,8 +30,9 @@ const std::string kCopyFailed = "hand Error!: Error occurred while copying files
 const std::string kWriteFailed = kCopyFailed + " Please check free space of your hard disk.";
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
 }
 
 // Everything under a folder, as sorted paths relative to it.
@@ -49,14 +46,11 @@ Names Listing(const std::string& folder) {
 
 // Each tick as "current fileDone totalDone totalBar fileBar fileText"; one that was not allowed
 // to copy as "idle current fileDone".
-class ObservedCopyDlg : public CCopyProgressDlg {
-public:
+struct ObservedCopyDlg : CCopyProgressDlg {
     Names ticks;
     std::function<void(ObservedCopyDlg&)> afterTick;
-
     CWnd* Owner() const { return m_pOwner; }
 
-protected:
     bool OnTimer(UINT_PTR id) override { // the dialog's one timer, the copy tick
         std::ostringstream tick;
         if (!m_bActive)
@@ -97,7 +91,6 @@ protected:
     void RunCopyDialog(INT_PTR result, const std::string& box = "",
                        std::function<void(ObservedCopyDlg&)> afterTick = {}) {
         m_user.boxes.clear();
-        AfxGetApp()->m_nExitCode = 0;
         CSetupMainDlg mainWindow;
         AfxGetApp()->m_pMainWnd = &mainWindow;
         uitest::RunSoon([&] {
@@ -113,11 +106,9 @@ protected:
             if (ended != -1)
                 mainWindow.EndDialog(IDCANCEL);
         });
-        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL)
-            << "a quit ends the main window's loop too";
+        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL); // a quit ends this loop too
         AfxGetApp()->m_pMainWnd = nullptr;
-        EXPECT_EQ(uitest::TakeQuitMessage(), result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
-        EXPECT_EQ(AfxGetApp()->m_nExitCode, result == -1 ? kQuitExitCode : 0);
+        uitest::ExpectQuit(result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
     }
 
@@ -141,9 +132,7 @@ TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     const std::vector<FixtureEntry> entries = {
         {"empty.txt", ""}, {"one.dat", patternBytes(kPiece, 1)}, {"two.dat", patternBytes(kPiece + 1, 2)}};
-    hx::PackWriterOptions reversed;
-    reversed.dataOrder = hx::fixture::reversedOrder(entries.size());
-    WritePack(entries, reversed);
+    WritePack(entries, {hx::fixture::reversedOrder(entries.size())}); // the data stored back to front
 
     RunCopyDialog(IDOK);
 
@@ -195,43 +184,36 @@ TEST_F(CopyDialogTest, CloseOrCancelPausesAndResumeGoesOnInTheSameFileAtTheSameO
         if (dialog.ticks.back().rfind("1 786432 ", 0) == 0) // game.dat, 3 pieces written
             dialog.PostMessage(WM_CLOSE);
         else if (dialog.ticks.back().rfind("1 1310720 ", 0) == 0) // 5 pieces
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(m_user.questions, 2);
     // While each question was open ticks came and did nothing; no piece was copied twice.
-    Names working;
-    std::set<std::string> idle;
-    for (const std::string& tick : m_ticks)
-        tick.rfind("idle", 0) == 0 ? void(idle.insert(tick)) : working.push_back(tick);
-    EXPECT_EQ(idle, (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
-    EXPECT_EQ(working.size(), 1u + 9u);
+    const auto idle = std::stable_partition(
+        m_ticks.begin(), m_ticks.end(), [](const std::string& tick) { return tick.rfind("idle", 0) != 0; });
+    EXPECT_EQ(std::set<std::string>(idle, m_ticks.end()),
+              (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
+    EXPECT_EQ(idle - m_ticks.begin(), 1 + 9);
     EXPECT_EQ(ReadWholeFile(JoinPath(m_install, "game.dat")), game);
 }
 
 TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
-    // Files from an earlier run, named by entries this run never reaches.
-    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
-    std::ofstream(JoinPath(m_install, "late.txt")) << "old";
-    std::ofstream(JoinPath(m_install, "Multi\\late.mfd")) << "old";
+    // Files from an earlier run, named by entries this run never reaches, and the system's own DLL.
+    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr) &&
+                CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
+    for (const std::string& old : {JoinPath(m_install, "late.txt"), JoinPath(m_install, "Multi\\late.mfd")})
+        std::ofstream(old) << "old";
     std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
-    WritePack({
-        {"readme.txt", "read me"},                 // 0: install: removed
-        {"map1.mfd", "map"},                       // 1: Multi, .mfd: removed
-        {"level.scr", "scr"},                      // 2: Multi: stays
-        {"level.fld", "fld"},                      // 3: Multi: stays
-        {"hum6.bmp", "face"},                      // 4: Profiles: stays
-        {"hxduninst.exe", "uninstaller"},          // 5: Windows: stays
-        {"hxaudio.dll", "audio"},                  // 6: system, there before: kept, untouched
-        {"game.dat", patternBytes(4 * kPiece, 6)}, // 7: half written: removed
-        {"late.txt", "new"},                       // 8: not reached: removed
-        {"late.mfd", "new"},                       // 9: not reached: removed
-    });
+    // Removed: readme.txt (install folder), Multi's .mfd, game.dat (half written), late.* (not reached).
+    // clang-format off
+    WritePack({{"readme.txt", "read me"}, {"map1.mfd", "map"}, {"level.scr", "scr"}, {"level.fld", "fld"},
+               {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"}, {"hxaudio.dll", "audio"},
+               {"game.dat", patternBytes(4 * kPiece, 6)}, {"late.txt", "new"}, {"late.mfd", "new"}});
+    // clang-format on
     m_user.answers = {ConfirmAnswer::Exit};
 
     RunCopyDialog(IDCANCEL, "", [](ObservedCopyDlg& dialog) {
         if (dialog.ticks.back().rfind("7 524288 ", 0) == 0) // game.dat, 2 pieces written
-            uitest::ClickButton(dialog.m_hWnd, IDCANCEL);
+            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(m_user.questions, 1);
     EXPECT_EQ(Listing(m_install),
@@ -240,19 +222,18 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
 }
 
-// The pack reader's refusals are tested on the host; here two kinds show how the dialog ends.
+// The pack reader's refusals are tested on the host; here two of them and a missing pack end the dialog.
 TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritten) {
     const std::vector<std::uint8_t> pack = hx::fixture::buildPack({{"readme.txt", "data"}});
-    const std::pair<const char*, std::optional<std::vector<std::uint8_t>>> cases[] = {
-        {"no pack", std::nullopt},
-        {"shorter than its table", std::vector<std::uint8_t>(pack.begin(), pack.end() - 1)},
-        {"no entries", std::vector<std::uint8_t>(hx::kPackHeaderSize, 0)},
-    };
+    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
+        {"no pack", {}},
+        {"shorter than its table", {pack.begin(), pack.end() - 1}},
+        {"no entries", std::vector<std::uint8_t>(hx::kPackHeaderSize, 0)}};
     for (const auto& [what, bytes] : cases) {
         SCOPED_TRACE(what);
         DeleteFileA(PackPath().c_str());
-        if (bytes)
-            hx::fixture::writeFile(PackPath(), *bytes);
+        if (!bytes.empty())
+            hx::fixture::writeFile(PackPath(), bytes);
 
         RunCopyDialog(-1, kCopyFailed);
         EXPECT_TRUE(m_ticks.empty());

@@ -11,7 +11,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <functional>
 #include <tuple>
 #include <utility>
 
@@ -58,13 +57,10 @@ TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
         "x'1",  "Program Files", "ProgramData",  "\351t\351", "Ecole", "\311cole"};
     HWND tree =
         CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(tree, nullptr);
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_SORT;
+    TVINSERTSTRUCTA insert{TVI_ROOT, TVI_SORT, {}};
     insert.item.mask = TVIF_TEXT;
-    for (const auto& name : names) {
-        insert.item.pszText = const_cast<char*>(name.c_str());
+    for (auto& name : names) {
+        insert.item.pszText = name.data();
         TreeView_InsertItem(tree, &insert);
     }
     Names controlOrder;
@@ -85,12 +81,7 @@ protected:
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
         uitest::RemoveTree(kWorkDir);
-    }
-
-    // Runs the browser; `act` runs inside its modal loop once it shows and ends it with a button.
-    INT_PTR RunBrowser(const std::function<void(HWND tree)>& act) {
-        uitest::RunSoon([&] { act(m_browser.m_tree.m_hWnd); });
-        return m_browser.DoModal();
+        uitest::RemoveTree("D:\\hxbrowse");
     }
 
     // What a double-click does: the first click selects the item, the tree reports NM_DBLCLK.
@@ -107,25 +98,21 @@ protected:
 
 // A drive change that fails puts the combo back; a folder that cannot be entered is still chosen.
 TEST_F(DestinationDialogTest, ADriveOrFolderThatCannotBeEntered) {
-    std::string before, after, selected;
-    EXPECT_EQ(RunBrowser([&](HWND tree) {
-                  CComboBox& combo = m_browser.m_comboDrive;
-                  before = Outline(tree, TreeView_GetRoot(tree));
-                  combo.SetCurSel(combo.AddString("Q:")); // a letter with no drive behind it
-                  SendMessageA(m_browser.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE),
-                               reinterpret_cast<LPARAM>(combo.m_hWnd));
-                  selected = combo.GetLBText(combo.GetCurSel());
-                  uitest::RemoveTree("E:\\hxbrowse\\Zeta");
-                  DoubleClick(TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree))));
-                  after = Outline(tree, TreeView_GetRoot(tree));
-                  uitest::PressButton(m_browser.m_hWnd, IDOK);
-              }),
-              IDOK);
+    uitest::RunSoon([&] { // inside the browser's modal loop, once it shows
+        HWND tree = m_browser.m_tree.m_hWnd;
+        CComboBox& combo = m_browser.m_comboDrive;
+        EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
+        combo.SetCurSel(combo.AddString("Q:")); // a letter with no drive behind it
+        m_browser.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE));
+        EXPECT_EQ(combo.GetLBText(combo.GetCurSel()), "E:");
+        uitest::RemoveTree("E:\\hxbrowse\\Zeta");
+        DoubleClick(TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree))));
+        EXPECT_EQ(Outline(tree, TreeView_GetRoot(tree)), "E:(hxbrowse(Zeta))");
+        m_browser.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(m_browser.DoModal(), IDOK);
     const std::string unreadable = std::string("exclamation ") + AfxGetAppName() + ": Unable to read.";
     EXPECT_EQ(m_user.boxes, (Names{unreadable, unreadable}));
-    EXPECT_EQ(selected, "E:");
-    EXPECT_EQ(before, "E:(hxbrowse(Zeta))");
-    EXPECT_EQ(after, before);
     EXPECT_EQ(m_browser.m_strPath, "E:\\hxbrowse\\Zeta");
 }
 
@@ -134,20 +121,16 @@ TEST_F(DestinationDialogTest, StartOnAnUnlistedDriveShowsItsChainAndKeepsItsLett
     if (!CreateDirectoryA("D:\\hxbrowse", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         GTEST_SKIP() << "cannot write to drive D:";
     ASSERT_TRUE(SetCurrentDirectoryA("D:\\"));
-    int selection = 0;
-    std::string outline, afterRoot;
-    RunBrowser([&](HWND tree) {
-        selection = m_browser.m_comboDrive.GetCurSel();
-        outline = Outline(tree, TreeView_GetRoot(tree));
+    uitest::RunSoon([&] {
+        HWND tree = m_browser.m_tree.m_hWnd;
+        EXPECT_EQ(m_browser.m_comboDrive.GetCurSel(), CB_ERR);
+        const std::string outline = Outline(tree, TreeView_GetRoot(tree));
+        EXPECT_TRUE(outline.rfind("D:(", 0) == 0 && outline.find("hxbrowse") != std::string::npos) << outline;
         DoubleClick(TreeView_GetRoot(tree));
-        afterRoot = ItemLabel(tree, TreeView_GetRoot(tree));
-        uitest::PressButton(m_browser.m_hWnd, IDCANCEL);
+        EXPECT_EQ(ItemLabel(tree, TreeView_GetRoot(tree)), "D:");
+        m_browser.SendMessage(WM_COMMAND, IDCANCEL);
     });
-    SetCurrentDirectoryA("C:\\");
-    uitest::RemoveTree("D:\\hxbrowse");
-    EXPECT_EQ(selection, CB_ERR);
-    EXPECT_TRUE(outline.rfind("D:(", 0) == 0 && outline.find("hxbrowse") != std::string::npos) << outline;
-    EXPECT_EQ(afterRoot, "D:");
+    EXPECT_EQ(m_browser.DoModal(), IDCANCEL);
     EXPECT_EQ(m_browser.m_strPath, "D:\\");
     EXPECT_EQ(m_browser.m_strDrive, "D:");
 }
@@ -171,15 +154,14 @@ TEST(DestinationDialog, SelectNeedsSeventyMegabytesOnTheDrive) {
             hx::fixture::writeFile(root + "filler.bin", std::vector<std::uint8_t>(1 << 20, 'x'));
         CDirBrowseDlg browser;
         uitest::User user;
-        std::string space;
         // Select, then Cancel a little later: it reaches only a dialog that Select left open.
         uitest::RunSoon([&] {
-            space = browser.m_staticSpace.GetWindowText();
-            uitest::PressButton(browser.m_hWnd, IDOK);
-            uitest::RunSoon([hwnd = browser.m_hWnd] { uitest::PressButton(hwnd, IDCANCEL); }, 100);
+            EXPECT_EQ(browser.m_staticSpace.GetWindowText(),
+                      "Available space " + std::to_string(freeMB) + "MB");
+            browser.SendMessage(WM_COMMAND, IDOK);
+            uitest::RunSoon([hwnd = browser.m_hWnd] { SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0); }, 100);
         });
         EXPECT_EQ(browser.DoModal(), freeMB == 70 ? IDOK : IDCANCEL);
-        EXPECT_EQ(space, "Available space " + std::to_string(freeMB) + "MB");
         EXPECT_EQ(user.boxes,
                   freeMB == 70 ? Names{} : Names{"exclamation Warning: There is no space to install."});
         EXPECT_EQ(browser.m_strPath, root);

@@ -1,5 +1,4 @@
-// The framework layer: the modal loop's two ends, owners of dialogs made without a parent, the
-// barrier that keeps exceptions out of the window procedure.
+// The framework: the modal loop's two ends, owners of dialogs made without a parent, the exception barrier.
 #include "app.h"
 #include "dialog.h"
 #include "file.h"
@@ -8,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -32,9 +30,7 @@ TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
         EXPECT_EQ(inner.DoModal(), -1);
     });
     EXPECT_EQ(outer.DoModal(), -1);
-    EXPECT_EQ(AfxGetApp()->m_nExitCode, 7);
-    EXPECT_EQ(uitest::TakeQuitMessage(), 7) << "the quit goes on to the loops outside";
-    AfxGetApp()->m_nExitCode = 0;
+    uitest::ExpectQuit(7);
 }
 
 // Each step runs inside the loop of the dialog before it: a step that did not run leaves the test hanging.

@@ -1,5 +1,4 @@
-// The install's system records under Wine: the application records in the registry, the Programs
-// folder read back, the program look-up.
+// The install's system records under Wine: application records, the Programs folder, the program look-up.
 #include "program_start.h"
 #include "registry.h"
 #include "registry_records.h"
@@ -9,8 +8,6 @@
 
 #include <array>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 constexpr const char* kRecordKey = "Software\\HxRecordTest";
@@ -45,13 +42,11 @@ protected:
 TEST_F(AppRecord, FiveTextValuesInOrderEachStoredWithItsNul) {
     WriteAppRecord(kRecordKey, "C:\\Program Files\\HexbreakerDemo");
     static_assert(REG_SZ == 1);
-    EXPECT_EQ(StoredValues(kRecordKey), (std::vector<std::string>{
-                                            "CommandLine 1 1 ",
-                                            "CurrentDirectory 1 32 C:\\Program Files\\HexbreakerDemo",
-                                            "File 1 11 Hxdemo.exe",
-                                            std::string("Guid 1 39 ") + kGameGuid,
-                                            "Path 1 32 C:\\Program Files\\HexbreakerDemo",
-                                        }));
+    EXPECT_EQ(StoredValues(kRecordKey),
+              (std::vector<std::string>{"CommandLine 1 1 ",
+                                        "CurrentDirectory 1 32 C:\\Program Files\\HexbreakerDemo",
+                                        "File 1 11 Hxdemo.exe", std::string("Guid 1 39 ") + kGameGuid,
+                                        "Path 1 32 C:\\Program Files\\HexbreakerDemo"}));
 }
 
 TEST_F(AppRecord, KeyThatCannotBeCreatedIsSkippedWithoutAMessage) {

@@ -1,5 +1,4 @@
-// The main window: which label a point hits where labels overlap, the start-state reads, and the
-// window itself run modally in this process.
+// The main window: which label a point hits, the start-state reads, the window run modally in this process.
 #include "app.h"
 #include "hot_spots.h"
 #include "main_dlg.h"
@@ -65,17 +64,13 @@ TEST_F(StartState, TheProductKeyAloneCountsAsInstalledAndPathsAreReadWholeOrNotA
 TEST_F(StartState, AClickActsOnTheLabelOfTheLastMoveAndExitQuitsWith18) {
     CSetupMainDlg window;
     AfxGetApp()->m_pMainWnd = &window;
-    uitest::RunSoon(
-        [&] {
-            window.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(380, 230));
-            window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        },
-        50);
+    uitest::RunSoon([&] {
+        window.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(380, 230));
+        window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    });
     EXPECT_EQ(window.DoModal(), -1);
     AfxGetApp()->m_pMainWnd = nullptr;
-    EXPECT_EQ(uitest::TakeQuitMessage(), kQuitExitCode);
-    EXPECT_EQ(AfxGetApp()->m_nExitCode, kQuitExitCode);
-    AfxGetApp()->m_nExitCode = 0;
+    uitest::ExpectQuit(kQuitExitCode);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "ui_helpers.h"
 
+#include "app.h"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -22,22 +26,19 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
     auto& [icon, text] = *reinterpret_cast<std::pair<std::string, std::string>*>(lParam);
     char windowClass[32] = {};
     GetClassNameA(child, windowClass, sizeof windowClass);
-    if (lstrcmpiA(windowClass, "Static") != 0)
-        return TRUE;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+    if (const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)))
+        icon = shown == LoadIconA(nullptr, IDI_HAND)          ? "hand"
+               : shown == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+                                                              : "other";
+    else if (lstrcmpiA(windowClass, "Static") == 0)
         text += WindowText(child);
-        return TRUE;
-    }
-    const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    icon = shown == LoadIconA(nullptr, IDI_HAND)          ? "hand"
-           : shown == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
-                                                          : "other";
     return TRUE;
 }
 
 void Answer(HWND confirmation, ConfirmAnswer answer) {
     if (answer == ConfirmAnswer::Exit || answer == ConfirmAnswer::Resume)
-        ClickButton(confirmation, answer == ConfirmAnswer::Exit ? IDOK : IDCANCEL);
+        PostMessageA(GetDlgItem(confirmation, answer == ConfirmAnswer::Exit ? IDOK : IDCANCEL), BM_CLICK, 0,
+                     0);
     else if (answer == ConfirmAnswer::CloseBox)
         PostMessageA(confirmation, WM_SYSCOMMAND, SC_CLOSE, 0);
     else // the key goes to the control that has the focus
@@ -82,15 +83,6 @@ void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
 }
 } // namespace
 
-void ClickButton(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-void PressButton(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 User::User() : timer(SetTimer(nullptr, 0, 20, Poll)) {
     g_user = this;
     g_question = nullptr;
@@ -101,13 +93,15 @@ User::~User() {
     g_user = nullptr;
 }
 
-std::optional<int> TakeQuitMessage() {
-    std::optional<int> code;
+void ExpectQuit(std::optional<int> code) {
+    std::optional<int> left;
     MSG msg{};
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         if (msg.message == WM_QUIT)
-            code = static_cast<int>(msg.wParam);
-    return code;
+            left = static_cast<int>(msg.wParam);
+    EXPECT_EQ(left, code) << "the quit goes on to the loops outside";
+    EXPECT_EQ(AfxGetApp()->m_nExitCode, code.value_or(0));
+    AfxGetApp()->m_nExitCode = 0;
 }
 
 void RemoveTree(const std::string& path) {
