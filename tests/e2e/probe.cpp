@@ -86,7 +86,7 @@ int ReportTree(HWND hwnd) {
     for (HTREEITEM item = remote ? TreeView_GetFirstVisible(tree) : nullptr; item;
          item = TreeView_GetNextVisible(tree, item)) {
         char label[256] = {};
-        TVITEMA query{TVIF_TEXT, item, 0, 0, remote + sizeof(TVITEMA), sizeof label};
+        TVITEMA query{TVIF_TEXT, item, 0, 0, remote + sizeof(TVITEMA), sizeof label, 0, 0, 0, 0};
         WriteProcessMemory(process, remote, &query, sizeof query, nullptr);
         SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
         ReadProcessMemory(process, remote + sizeof query, label, sizeof label - 1, nullptr);

@@ -36,15 +36,6 @@ inline std::vector<std::uint8_t> buildPack(const std::vector<FixtureEntry>& entr
     return sink.release();
 }
 
-// The data order that stores the entries' data back to front.
-inline std::vector<std::size_t> reversedOrder(std::size_t count) {
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        order[i] = count - 1 - i;
-    }
-    return order;
-}
-
 // `size` bytes of a repeatable pseudo-random pattern; different seeds give different bytes.
 inline std::string patternBytes(std::size_t size, std::uint32_t seed = 1) {
     std::string bytes(size, '\0');

@@ -132,7 +132,7 @@ TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     const std::vector<FixtureEntry> entries = {
         {"empty.txt", ""}, {"one.dat", patternBytes(kPiece, 1)}, {"two.dat", patternBytes(kPiece + 1, 2)}};
-    WritePack(entries, {hx::fixture::reversedOrder(entries.size())}); // the data stored back to front
+    WritePack(entries, {{2, 1, 0}}); // the data stored back to front
 
     RunCopyDialog(IDOK);
 
