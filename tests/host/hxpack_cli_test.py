@@ -4,14 +4,13 @@ first line of stdout and of stderr ("": the stream stays empty); the usage text 
 code 2 only. Both tools must agree on output (apart from CRLF), exit codes and the files they leave.
 usage: hxpack_cli_test.py NATIVE_HXPACK (hxpack.exe is the one of the Windows tree the rig runs)"""
 
+import importlib.util
 import os
 import pty
-import struct
 import subprocess
 import sys
 import tempfile
 import unittest
-import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -21,23 +20,19 @@ WINDOWS = Path(subprocess.run(["bash", "-c", f'. "{ROOT}/tests/rig/wine-env" >/d
                               capture_output=True, text=True, check=True).stdout.strip()) / "hxpack.exe"
 
 
-def pack(entries, stamp=False):
-    """A pack laid out as the README describes it; `stamp` adds hxpack's magic and CRC-32s."""
-    records = b"".join(struct.pack("<IHH", zlib.crc32(data) if stamp else 0, len(name), 0) for name, data in entries)
-    offset, table = 12 + len(records) + sum(len(name) + 8 for name, _ in entries), b""
-    for name, data in entries:
-        table += name + struct.pack("<II", offset, len(data))
-        offset += len(data)
-    magic = b"HXPK" + struct.pack("<HI", 1, zlib.crc32(records + table)) if stamp else bytes(10)
-    return struct.pack("<H", len(entries)) + magic + records + table + b"".join(data for _, data in entries)
+# Packs laid out byte by byte, as the fuzzer's seeds are.
+seeds_source = importlib.util.spec_from_file_location("seeds", ROOT / "tests" / "fuzz" / "make-seeds.py")
+seeds = importlib.util.module_from_spec(seeds_source)
+seeds_source.loader.exec_module(seeds)
+pack = seeds.pack
 
 
 INPUTS = {"readme.txt": b"Hello.\r\n", "canyon.mfd": b"", "hxsnd.dll": os.urandom(300000)}
-MADE = pack([(name.encode(), data) for name, data in INPUTS.items()], stamp=True)
+MADE = pack([(name.encode(), data) for name, data in INPUTS.items()])
 DAMAGED = MADE[:-5] + bytes([MADE[-5] ^ 0x20]) + MADE[-4:]  # in hxsnd.dll's data
 FILES = {**INPUTS, "made.pak": b"an old pack", "damaged.pak": DAMAGED, "cut.pak": MADE[:30],
          "folders.pak": pack([(b"maps\\harbor.fld", bytes(range(40))), (b"hum6.bmp", b"BM" + bytes(20))]),
-         "foreign.pak": pack([(b"a.txt", b"abc")]), "parent.pak": pack([(b"..\\win.ini", b"x")]),
+         "foreign.pak": pack([(b"a.txt", b"abc")], stamp=False), "parent.pak": pack([(b"..\\win.ini", b"x")]),
          "clock$.txt": b"x", "nul.txt": b"x", "x.pak": b"the old pack", "elsewhere.txt": b"keep me"}
 PARENT = 'hxpack: parent.pak: entry 0 "..\\win.ini": name has a ".." component'
 
