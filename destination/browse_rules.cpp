@@ -54,7 +54,7 @@ bool IsRecycledFolder(const std::string& name) {
 void SortAsTreeLabels(std::vector<std::string>& names) {
     // The control compares its labels as wide strings with the platform's string comparison;
     // converting each name once keeps the sort at N log N comparisons.
-    std::vector<std::wstring> wide(names.size());
+    std::vector<std::vector<WCHAR>> wide(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         const int length = MultiByteToWideChar(CP_ACP, 0, names[i].c_str(), -1, nullptr, 0);
         wide[i].resize(static_cast<size_t>(std::max(length, 1)));
@@ -63,7 +63,7 @@ void SortAsTreeLabels(std::vector<std::string>& names) {
     std::vector<size_t> order(names.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return lstrcmpW(wide[a].c_str(), wide[b].c_str()) < 0; });
+                     [&](size_t a, size_t b) { return lstrcmpW(wide[a].data(), wide[b].data()) < 0; });
     std::vector<std::string> sorted;
     sorted.reserve(names.size());
     for (const size_t index : order)

@@ -9,6 +9,12 @@
 #include <utility>
 
 namespace {
+// The shell-link object and the two interfaces used, defined here rather than taken from the uuid
+// library, whose one object file holds every interface identifier the platform has.
+constexpr CLSID kShellLinkClass = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kShellLinkInterface = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kPersistFileInterface = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 // Holds one COM interface pointer and releases it when it goes.
 template <typename Interface> class ComPtr {
 public:
@@ -43,8 +49,8 @@ HRESULT CreateShortcut(const char* target, const char* linkFile, const char* des
     }
 
     ComPtr<IShellLinkA> link;
-    const HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                             reinterpret_cast<void**>(link.Receive()));
+    const HRESULT created = CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
+                                             kShellLinkInterface, reinterpret_cast<void**>(link.Receive()));
     if (FAILED(created))
         return created;
     link->SetPath(target);
@@ -52,7 +58,8 @@ HRESULT CreateShortcut(const char* target, const char* linkFile, const char* des
     link->SetWorkingDirectory(workingDir);
 
     ComPtr<IPersistFile> file;
-    const HRESULT persist = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
+    const HRESULT persist =
+        link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(file.Receive()));
     if (FAILED(persist))
         return persist;
     WCHAR wideName[MAX_PATH] = {};

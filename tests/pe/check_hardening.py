@@ -1,8 +1,10 @@
 """Reads the built Windows programs and fails when a hardening property is lost: ASLR (with the
 relocations it needs) and DEP, high-entropy ASLR in 64-bit programs, the stack protector and the
 fortified string functions in every .exe (found by the messages of their failure handlers, which
-only come along when compiled code calls them), and imports of system DLLs only. The headers are
-read with the cross toolchain's objdump.
+only come along when compiled code calls them), imports of system DLLs only, version fields that old
+Windows accepts (at most 5.1, XP, for 32-bit programs; 5.2, the first 64-bit Windows, for 64-bit ones)
+and setup.exe's manifest (administrator rights, the compatibility section). The headers are read with
+the cross toolchain's objdump.
 
 usage: check_hardening.py ARCH PROGRAM...   (ARCH: i686 or x86_64)
 """
@@ -15,6 +17,7 @@ from pathlib import Path
 
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, RELOCS_STRIPPED = 0x0040, 0x0020, 0x0100, 0x0001
 FORMATS = {"i686": "pei-i386", "x86_64": "pei-x86-64"}
+NEWEST_VERSION = {"i686": (5, 1), "x86_64": (5, 2)}
 # DLLs every Windows installation has; anything else would have to travel with the program.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "winmm.dll", "msvcrt.dll", "psapi.dll",
@@ -29,7 +32,9 @@ def headers(arch, path):
     return (field(r"file format (\S+)"), int(field(r"^Characteristics\s+0x([0-9a-f]+)"), 16),
             int(field(r"^DllCharacteristics\s+([0-9a-f]+)"), 16),
             int(field(r"^Entry 5 [0-9a-f]+ ([0-9a-f]+) Base Relocation"), 16),
-            {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)})
+            {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)},
+            {kind: (int(field(rf"^Major{kind}Version\s+(\d+)")), int(field(rf"^Minor{kind}Version\s+(\d+)")))
+             for kind in ("OSystem", "Subsystem")})
 
 
 class Hardening(unittest.TestCase):
@@ -39,7 +44,8 @@ class Hardening(unittest.TestCase):
     def test_every_program(self):
         for path in self.programs:
             with self.subTest(program=Path(path).name):
-                file_format, characteristics, dll_characteristics, relocations, imports = headers(self.arch, path)
+                file_format, characteristics, dll_characteristics, relocations, imports, versions = headers(
+                    self.arch, path)
                 self.assertEqual(file_format, FORMATS[self.arch], "built for the tree's machine")
                 self.assertTrue(dll_characteristics & DYNAMIC_BASE, "ASLR (dynamic base)")
                 self.assertTrue(dll_characteristics & NX_COMPAT, "DEP (NX compatible)")
@@ -48,6 +54,12 @@ class Hardening(unittest.TestCase):
                 if self.arch == "x86_64":
                     self.assertTrue(dll_characteristics & HIGH_ENTROPY_VA, "high-entropy ASLR")
                 self.assertEqual(sorted(imports - SYSTEM_DLLS), [], "imports system DLLs only")
+                for kind, version in versions.items():
+                    self.assertLessEqual(version, NEWEST_VERSION[self.arch], f"{kind} version")
+                if Path(path).name == "setup.exe":
+                    manifest = Path(path).read_bytes()
+                    self.assertIn(b'level="requireAdministrator"', manifest)
+                    self.assertIn(b"<compatibility", manifest)
                 if path.lower().endswith(".exe"):
                     data = Path(path).read_bytes()
                     self.assertIn(b"stack smashing detected", data, "the stack protector is linked in")

@@ -3,10 +3,12 @@
 #include "dialog.h"
 #include "file.h"
 #include "resource.h"
+#include "tick_count.h"
 #include "ui_helpers.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <new>
 #include <stdexcept>
 
@@ -78,3 +80,36 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
 }
 
 } // namespace
+
+// The 64-bit tick count on systems without GetTickCount64: the 32-bit count and its wraps.
+TEST(TickCount64, ExtendsTheTickCountAcrossWraps) {
+    constexpr std::uint64_t wrap = std::uint64_t{1} << 32;
+    const struct {
+        std::uint32_t now;
+        std::uint64_t previous, expected;
+    } cases[] = {
+        {5, 0, 5},
+        {5, 5, 5},
+        {0xFFFFFFFF, 0xFFFFFFF0, 0xFFFFFFFF},
+        {3, 0xFFFFFFF0, wrap + 3},
+        {3, 2 * wrap + 0xFFFFFFF0, 3 * wrap + 3},
+        {7, 2 * wrap + 7, 2 * wrap + 7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(compat::ExtendTickCount(c.now, c.previous), c.expected) << c.now << " after " << c.previous;
+}
+
+// A system whose kernel32 lacks GetTickCount64 (user32 stands in for it) gets the extended 32-bit
+// count; one that has it gets kernel32's own.
+TEST(TickCount64, FallsBackToTheTickCountWhenTheLookUpFails) {
+    const compat::TickCount64Function fallback = compat::ResolveTickCount64(GetModuleHandleA("user32.dll"));
+    EXPECT_EQ(fallback, &compat::TickCount64FromTickCount);
+    const ULONGLONG before = GetTickCount();
+    const ULONGLONG first = fallback(), second = fallback();
+    EXPECT_LE(before, first);
+    EXPECT_LE(first, second);
+    EXPECT_LE(second, ULONGLONG{GetTickCount()});
+    EXPECT_NE(compat::ResolveTickCount64(GetModuleHandleA("kernel32.dll")),
+              &compat::TickCount64FromTickCount);
+    EXPECT_EQ(compat::ResolveTickCount64(nullptr), &compat::TickCount64FromTickCount);
+}

@@ -1,0 +1,37 @@
+"""An older Windows: the prefix set to report Windows XP (Wine's own "Version" value), one whole install
+from the CD and its removal, so that a path of the program, or of Wine's shell-link and registry code,
+that depends on the version shows up. The 32-bit path only: XP is a 32-bit system here."""
+
+import unittest
+
+from harness import (APP_NAME, CD_IMAGE, DIRECTPLAY_KEY, ENV, INSTALL_DIR, PRODUCT_KEY, SetupCase, group,
+                     key_exists, reg, unix_path, wine)
+
+WINE_KEY = r"HKCU\Software\Wine"
+
+
+@unittest.skipUnless(ENV["HX_WINE_ARCH"] == "i686", "Windows XP is a 32-bit system")
+class WindowsXp(SetupCase):
+    def setUp(self):
+        reg("add", WINE_KEY, "/v", "Version", "/d", "winxp", "/f")
+        self.addCleanup(reg, "delete", WINE_KEY, "/v", "Version", "/f")
+        super().setUp()
+
+    def test_install_and_remove(self):
+        version = wine("cmd", "/c", "ver").stdout
+        self.assertIn("Windows 5.1.", version, "the prefix does not report Windows XP")
+        self.install_with_defaults("n")
+        self.assert_files_installed(CD_IMAGE / "hxdemo.pak")
+        self.assert_records()
+        self.assert_shortcuts()
+        self.close_programs()
+        self.start()
+        self.uninstall("Uninstall completed.")
+        self.assert_exit(18)
+        self.assertFalse(unix_path(INSTALL_DIR).exists(), "the install folder stayed")
+        self.assertFalse(unix_path(group()).exists(), "the program group stayed")
+        self.assertEqual((key_exists(PRODUCT_KEY), key_exists(DIRECTPLAY_KEY)), (False, False), "a record stayed")
+
+
+if __name__ == "__main__":
+    unittest.main()
