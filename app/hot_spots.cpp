@@ -3,16 +3,12 @@
 #include "resource.h"
 
 const std::array<HotSpotInfo, 5> kHotSpots = {{
-    {HOT_PLAY, {299, 1, 412, 43}, {314, 16, 397, 28}, {83, 12}, IDB_PLAY_LIT, IDB_PLAY_GREY},
-    {HOT_INSTALL, {336, 37, 412, 78}, {351, 52, 397, 63}, {45, 11}, IDB_INSTALL_LIT, 0},
-    {HOT_EXIT, {353, 211, 412, 253}, {368, 226, 397, 238}, {29, 11}, IDB_EXIT_LIT, 0},
-    {HOT_DIRECTX, {320, 73, 413, 116}, {335, 88, 398, 101}, {63, 13}, IDB_DIRECTX_LIT, 0},
-    {HOT_UNINSTALL,
-     {273, 211, 369, 252},
-     {288, 226, 354, 237},
-     {66, 11},
-     IDB_UNINSTALL_LIT,
-     IDB_UNINSTALL_GREY},
+#define HOT_SPOT(name, text, hitLeft, hitTop, hitRight, hitBottom, left, top, right, bottom, width, height,  \
+                 lit, grey)                                                                                  \
+    {HOT_##name, {hitLeft, hitTop, hitRight, hitBottom}, {left, top, right, bottom}, {width, height}, lit,   \
+     grey},
+#include "hot_spots.def"
+#undef HOT_SPOT
 }};
 
 HotSpot HitTestHotSpot(POINT point) {

@@ -5,8 +5,7 @@
 #include <cstdlib>
 
 namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
+void __verbose_terminate_handler() {
     std::abort();
 }
-}  // namespace __gnu_cxx
+} // namespace __gnu_cxx

@@ -4,8 +4,7 @@
 
 namespace compat {
 
-std::uint64_t ExtendTickCount(std::uint32_t now, std::uint64_t previous)
-{
+std::uint64_t ExtendTickCount(std::uint32_t now, std::uint64_t previous) {
     const auto previousLow = static_cast<std::uint32_t>(previous);
     std::uint64_t high = previous & ~std::uint64_t{0xFFFFFFFF};
     if (now < previousLow)
@@ -13,8 +12,7 @@ std::uint64_t ExtendTickCount(std::uint32_t now, std::uint64_t previous)
     return high | now;
 }
 
-ULONGLONG WINAPI TickCount64FromTickCount()
-{
+ULONGLONG WINAPI TickCount64FromTickCount() {
     static std::atomic<std::uint64_t> last{0};
     std::uint64_t previous = last.load();
     std::uint64_t extended = 0;
@@ -24,8 +22,7 @@ ULONGLONG WINAPI TickCount64FromTickCount()
     return extended > previous ? extended : previous;
 }
 
-TickCount64Function ResolveTickCount64(HMODULE kernel32)
-{
+TickCount64Function ResolveTickCount64(HMODULE kernel32) {
     FARPROC found = kernel32 ? GetProcAddress(kernel32, "GetTickCount64") : nullptr;
     return found ? reinterpret_cast<TickCount64Function>(reinterpret_cast<void*>(found))
                  : &TickCount64FromTickCount;
@@ -36,9 +33,9 @@ namespace {
 // The first call through the import pointer resolves the function and points the import at it.
 ULONGLONG WINAPI FirstTickCount64Call();
 
-}  // namespace
+} // namespace
 
-}  // namespace compat
+} // namespace compat
 
 // The import pointer itself: what the thread library's "call through __imp_GetTickCount64" reads.
 // Defined here, the linker takes no GetTickCount64 from kernel32's import library.
@@ -55,12 +52,11 @@ std::atomic<compat::TickCount64Function> hxTickCount64Import{&compat::FirstTickC
 namespace compat {
 namespace {
 
-ULONGLONG WINAPI FirstTickCount64Call()
-{
+ULONGLONG WINAPI FirstTickCount64Call() {
     const TickCount64Function resolved = ResolveTickCount64(GetModuleHandleA("kernel32.dll"));
     hxTickCount64Import.store(resolved);
     return resolved();
 }
 
-}  // namespace
-}  // namespace compat
+} // namespace
+} // namespace compat

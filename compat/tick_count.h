@@ -23,4 +23,4 @@ ULONGLONG WINAPI TickCount64FromTickCount();
 // module does not export it.
 TickCount64Function ResolveTickCount64(HMODULE kernel32);
 
-}  // namespace compat
+} // namespace compat

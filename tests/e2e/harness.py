@@ -7,6 +7,7 @@ import filecmp
 import functools
 import io
 import os
+import re
 import shutil
 import signal
 import struct
@@ -29,15 +30,21 @@ SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Sh
 INSTALL_DIR = r"C:\HexbreakerDemo"
 ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
 REINSTALL = "There was something wrong in installation. Please reinstall and try again."
-# Label areas on the picture and their bitmaps: (left, top, width, height), lit, grey.
-LABELS = {"play": ((314, 16, 83, 12), "play_lit.bmp", "play_grey.bmp"),
-          "install": ((351, 52, 45, 11), "install_lit.bmp", None),
-          "directx": ((335, 88, 63, 13), "directx_lit.bmp", None),
-          "uninstall": ((288, 226, 66, 11), "uninstall_lit.bmp", "uninstall_grey.bmp"),
-          "exit": ((368, 226, 29, 11), "exit_lit.bmp", None)}
-# A point inside each label's hit area and in no earlier one.
-POINTS = {"play": (330, 20), "install": (380, 60), "directx": (380, 95), "uninstall": (300, 230),
-          "exit": (380, 230)}
+def read_hot_spots():
+    """The main window's labels from the program's own table (res/hot_spots.def), in hit-test order:
+    name -> ((left, top, width, height) of the lit bitmap's area, lit bitmap file, grey bitmap file)."""
+    labels = {}
+    for row in re.findall(r"^HOT_SPOT\((.*)\)\s*$", (ROOT / "res" / "hot_spots.def").read_text(), re.M):
+        name, _text, *numbers, lit, grey = [field.strip() for field in row.split(",")]
+        left, top, width, height = (int(numbers[i]) for i in (4, 5, 8, 9))
+        bitmap = lambda resource: None if resource == "0" else resource.removeprefix("IDB_").lower() + ".bmp"
+        labels[name.lower()] = ((left, top, width, height), bitmap(lit), bitmap(grey))
+    return labels
+
+
+LABELS = read_hot_spots()
+# A point inside each label: the middle of its bitmap's area, which no earlier hit rectangle holds.
+POINTS = {name: (left + width // 2, top + height // 2) for name, ((left, top, width, height), _, _) in LABELS.items()}
 NOWHERE = (150, 150)
 LARGE_FILE, LARGE_SIZE = "intro.avi", 64 * 1024 * 1024
 
