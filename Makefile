@@ -2,7 +2,8 @@
 #   build/win    setup.exe, the stand-in programs and the Windows tests, i686 (MinGW-w64, run under wine)
 #   build/win64  the same for x86_64 (run under wine64 on hosts that run no 32-bit code; tested everywhere)
 #   build/host   hxpack and the plain C++ tests (Linux)
-# `make demo` and `make test` install what is missing first. Which Windows tree they run is decided by
+# `make` (and `make build`) only builds; `make deps`, `make demo`, `make test` and `make cd` install
+# what is missing first. Which Windows tree they run is decided by
 # tests/rig/wine-env (HX_WINE_ARCH=x86_64 forces the 64-bit one).
 
 .PHONY: all deps build build-win build-win64 build-host test demo cd fuzz fuzz-long bench format clean
@@ -12,7 +13,7 @@ all: build
 deps:
 	@tools/install-deps.sh
 
-build: deps build-host build-win build-win64
+build: build-host build-win build-win64
 
 build/host/CMakeCache.txt:
 	cmake --preset host >/dev/null
@@ -29,25 +30,31 @@ build-win: build/win/CMakeCache.txt build-host
 build-win64: build/win64/CMakeCache.txt build-host
 	cmake --build --preset windows64
 
-test: build
+test: deps
+	$(MAKE) build
 	tests/rig/run-tests
 
-demo: build
+demo: deps
+	$(MAKE) build
 	demo/run-demo
 
-# The demo CD as a disc image, made from build/cd as it stands.
-cd: build
+# The demo CD as a disc image, made from build/cd as it stands, and its hash.
+cd: deps
+	$(MAKE) build
 	demo/make-iso build/cd build/hexbreakerdemo.iso
 
-fuzz: build
+fuzz: deps
+	$(MAKE) build
 	$(MAKE) -C build/host fuzz_pack_table
 	tests/fuzz/run 60
 
-fuzz-long: build
+fuzz-long: deps
+	$(MAKE) build
 	$(MAKE) -C build/host fuzz_pack_table
 	tests/fuzz/run 1800
 
-bench: build
+bench: deps
+	$(MAKE) build
 	bench/run
 
 format:

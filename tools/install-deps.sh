@@ -6,7 +6,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
   fonts-wine xvfb xauth xdotool imagemagick x11-utils xorriso
-  python3 python3-pil fonts-dejavu-core
+  python3 python3-pil python3-pytest fonts-dejavu-core
 )
 
 missing=()
