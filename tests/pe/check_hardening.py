@@ -1,8 +1,9 @@
 """Reads the built Windows programs and fails when a hardening property is lost: ASLR (with the
 relocations it needs) and DEP, high-entropy ASLR in 64-bit programs, the stack protector and the
 fortified string functions in every .exe (found by the messages of their failure handlers, which
-only come along when compiled code calls them), and imports of system DLLs only. The headers are
-read with the cross toolchain's objdump.
+only come along when compiled code calls them), and imports of system DLLs only; the programs that
+run with administrator rights import by name only DLLs that Windows always takes from the system
+folder. The headers are read with the cross toolchain's objdump.
 
 usage: check_hardening.py ARCH PROGRAM...   (ARCH: i686 or x86_64)
 """
@@ -19,6 +20,16 @@ FORMATS = {"i686": "pei-i386", "x86_64": "pei-x86-64"}
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "winmm.dll", "msvcrt.dll", "psapi.dll",
                "shlwapi.dll", "version.dll"}
+# DLLs that Windows protects as KnownDLLs (from Windows 7 on): a DLL of that name in the program's folder is
+# never loaded in their place. Any other DLL imported by name is looked for in the program's folder first.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
+              "comdlg32.dll", "msvcrt.dll", "psapi.dll", "shlwapi.dll", "imm32.dll", "rpcrt4.dll", "ws2_32.dll"}
+# What each program may import by name; the programs not named here, any system DLL. The elevated ones load
+# every other DLL they need by its full path in the system folder.
+ALLOWED_IMPORTS = {
+    "setup.exe": KNOWN_DLLS,
+    "hxduninst.exe": KNOWN_DLLS,  # the uninstaller runs elevated too
+}
 
 
 def headers(arch, path):
@@ -47,7 +58,8 @@ class Hardening(unittest.TestCase):
                 self.assertGreater(relocations, 0, "a relocation table for ASLR")
                 if self.arch == "x86_64":
                     self.assertTrue(dll_characteristics & HIGH_ENTROPY_VA, "high-entropy ASLR")
-                self.assertEqual(sorted(imports - SYSTEM_DLLS), [], "imports system DLLs only")
+                allowed = ALLOWED_IMPORTS.get(Path(path).name.lower(), SYSTEM_DLLS)
+                self.assertEqual(sorted(imports - allowed), [], "imports by name only the DLLs it may")
                 if path.lower().endswith(".exe"):
                     data = Path(path).read_bytes()
                     self.assertIn(b"stack smashing detected", data, "the stack protector is linked in")
