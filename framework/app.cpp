@@ -1,11 +1,15 @@
 #include "app.h"
 
+#include "controls.h"
+#include "dll_search.h"
 #include "window.h"
-
-#include <commctrl.h>
 
 namespace {
 CWinApp* g_app = nullptr;
+
+constexpr const char* kCommonControlsMissing =
+    "The common controls library comctl32.dll could not be loaded from the Windows system folder, so "
+    "dialogs that use its controls cannot be opened.";
 } // namespace
 
 CWinApp::CWinApp() {
@@ -18,15 +22,18 @@ CWinApp::~CWinApp() {
 }
 
 void CWinApp::Start(HINSTANCE instance) {
+    // Before anything loads a DLL by name: none may come from the program's folder.
+    RestrictDllSearch();
     m_hInstance = instance;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(instance, path, MAX_PATH);
     m_strAppName = AppNameFromModulePath(path);
     m_pszAppName = m_strAppName.c_str();
 
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-                                  ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    // Without them the program still runs: the windows that need them fail to open, and their
+    // operations end as they do on any dialog that cannot be shown.
+    if (!RegisterCommonControls())
+        AfxMessageBox(kCommonControlsMissing);
 }
 
 int CWinApp::Run(HINSTANCE instance) {

@@ -14,7 +14,8 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Prepares the framework for this module: instance handle, application name, common controls.
+    // Prepares the framework for this module: the DLL search restricted to the system folder,
+    // instance handle, application name, common controls (a box tells when they are missing).
     void Start(HINSTANCE instance);
     // What WinMain runs: Start, InitInstance, the application's message loop only when
     // InitInstance asks for it (returns TRUE), then the exit status from ExitInstance.

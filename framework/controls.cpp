@@ -1,6 +1,37 @@
 #include "controls.h"
 
 #include "app.h"
+#include "dll_search.h"
+
+#include <utility>
+
+namespace {
+// The functions of the common controls library this framework calls; null where the library or
+// the function is missing.
+struct CommonControlsApi {
+    decltype(&InitCommonControlsEx) initCommonControlsEx;
+    decltype(&ImageList_LoadImageA) imageListLoadImage;
+    decltype(&ImageList_Destroy) imageListDestroy;
+    decltype(&ImageList_GetImageCount) imageListGetImageCount;
+};
+
+// Loaded on first use and kept until the program ends.
+const CommonControlsApi& CommonControls() {
+    static const CSystemDll library("comctl32.dll");
+    static const CommonControlsApi api{
+        library.GetProc<decltype(&InitCommonControlsEx)>("InitCommonControlsEx"),
+        library.GetProc<decltype(&ImageList_LoadImageA)>("ImageList_LoadImageA"),
+        library.GetProc<decltype(&ImageList_Destroy)>("ImageList_Destroy"),
+        library.GetProc<decltype(&ImageList_GetImageCount)>("ImageList_GetImageCount")};
+    return api;
+}
+} // namespace
+
+bool RegisterCommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
+    const auto init = CommonControls().initCommonControlsEx;
+    return init && init(&controls);
+}
 
 std::string CComboBox::GetLBText(int index) const {
     const auto length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
@@ -14,9 +45,21 @@ std::string CComboBox::GetLBText(int index) const {
 
 BOOL CImageList::Create(UINT bitmapId, int width, int grow, COLORREF mask) {
     DeleteImageList();
-    m_hImageList = ImageList_LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(bitmapId), width, grow, mask,
-                                        IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    if (const auto loadImage = CommonControls().imageListLoadImage)
+        m_hImageList = loadImage(AfxGetResourceHandle(), MAKEINTRESOURCEA(bitmapId), width, grow, mask,
+                                 IMAGE_BITMAP, LR_CREATEDIBSECTION);
     return m_hImageList != nullptr;
+}
+
+void CImageList::DeleteImageList() {
+    const HIMAGELIST list = std::exchange(m_hImageList, nullptr);
+    if (const auto destroy = CommonControls().imageListDestroy; list && destroy)
+        destroy(list);
+}
+
+int CImageList::GetImageCount() const {
+    const auto count = CommonControls().imageListGetImageCount;
+    return m_hImageList && count ? count(m_hImageList) : 0;
 }
 
 HTREEITEM CTreeCtrl::InsertItem(const std::string& text, int image, int selectedImage, HTREEITEM parent,

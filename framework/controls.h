@@ -7,7 +7,11 @@
 #include <commctrl.h>
 
 #include <string>
-#include <utility>
+
+// Registers the window classes of the common controls that dialogs use (progress bar, tree view).
+// The common controls library comes from the system folder and stays loaded until the program ends:
+// the controls and image lists live in it. False when it could not be loaded or refused.
+bool RegisterCommonControls();
 
 class CStatic : public CWnd {
 public:
@@ -60,11 +64,8 @@ public:
 
     // An image list from a bitmap resource of images `width` pixels wide, `mask` transparent.
     BOOL Create(UINT bitmapId, int width, int grow, COLORREF mask);
-    void DeleteImageList() {
-        if (m_hImageList)
-            ImageList_Destroy(std::exchange(m_hImageList, nullptr));
-    }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    void DeleteImageList();
+    int GetImageCount() const;
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
 
 private:

@@ -1,10 +1,34 @@
 #include "sound_cues.h"
 
 #include "app.h"
+#include "dll_search.h"
 #include "main_dlg.h"
 #include "paths.h"
 
 #include <mmsystem.h>
+
+namespace {
+// The wave player of the system folder's winmm, loaded on the first cue. No cue plays where it
+// cannot be loaded. A cue still playing when the program ends is stopped before winmm goes.
+class CCuePlayer {
+public:
+    CCuePlayer() = default;
+    CCuePlayer(const CCuePlayer&) = delete;
+    CCuePlayer& operator=(const CCuePlayer&) = delete;
+    ~CCuePlayer() {
+        if (m_play)
+            m_play(nullptr, 0);
+    }
+
+    BOOL Play(const std::string& path, UINT flags) const {
+        return m_play ? m_play(path.c_str(), flags) : FALSE;
+    }
+
+private:
+    CSystemDll m_winmm{"winmm.dll"};
+    decltype(&sndPlaySoundA) m_play = m_winmm.GetProc<decltype(&sndPlaySoundA)>("sndPlaySoundA");
+};
+} // namespace
 
 std::string CuePath(const std::string& sourceDir, const char* fileName) {
     return sourceDir.empty() ? std::string(fileName) : JoinPath(sourceDir, fileName);
@@ -13,5 +37,6 @@ std::string CuePath(const std::string& sourceDir, const char* fileName) {
 BOOL PlayCue(const char* fileName, UINT flags) {
     const auto* main = dynamic_cast<const CSetupMainDlg*>(AfxGetMainWnd());
     const std::string path = CuePath(main ? main->m_strSourceDir : std::string(), fileName);
-    return sndPlaySoundA(path.c_str(), flags);
+    static const CCuePlayer player;
+    return player.Play(path, flags);
 }

@@ -15,5 +15,6 @@ constexpr const char* kCueNotEnoughSpace = "VocHarddiskNotenogh.wav";
 std::string CuePath(const std::string& sourceDir, const char* fileName);
 
 // Plays a cue from the main window's source directory with the given flags (SND_ASYNC or
-// SND_SYNC); a missing file plays the system's default sound.
+// SND_SYNC); a missing file plays the system's default sound. FALSE, and no sound, when the
+// system's wave player (winmm) cannot be loaded.
 BOOL PlayCue(const char* fileName, UINT flags);

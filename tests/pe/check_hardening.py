@@ -1,10 +1,11 @@
 """Reads the built Windows programs and fails when a hardening property is lost: ASLR (with the
 relocations it needs) and DEP, high-entropy ASLR in 64-bit programs, the stack protector and the
 fortified string functions in every .exe (found by the messages of their failure handlers, which
-only come along when compiled code calls them), imports of system DLLs only, version fields that old
-Windows accepts (at most 5.1, XP, for 32-bit programs; 5.2, the first 64-bit Windows, for 64-bit ones)
-and setup.exe's manifest (administrator rights, the compatibility section). The headers are read with
-the cross toolchain's objdump.
+only come along when compiled code calls them), imports of system DLLs only (the programs that run
+with administrator rights: by name only DLLs that Windows always takes from the system folder),
+version fields that old Windows accepts (at most 5.1, XP, for 32-bit programs; 5.2, the first 64-bit
+Windows, for 64-bit ones) and setup.exe's manifest (administrator rights, the compatibility section).
+The headers are read with the cross toolchain's objdump.
 
 usage: check_hardening.py ARCH PROGRAM...   (ARCH: i686 or x86_64)
 """
@@ -22,6 +23,16 @@ NEWEST_VERSION = {"i686": (5, 1), "x86_64": (5, 2)}
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "winmm.dll", "msvcrt.dll", "psapi.dll",
                "shlwapi.dll", "version.dll"}
+# DLLs that Windows protects as KnownDLLs (from Windows 7 on): a DLL of that name in the program's folder is
+# never loaded in their place. Any other DLL imported by name is looked for in the program's folder first.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
+              "comdlg32.dll", "msvcrt.dll", "psapi.dll", "shlwapi.dll", "imm32.dll", "rpcrt4.dll", "ws2_32.dll"}
+# What each program may import by name; the programs not named here, any system DLL. The elevated ones load
+# every other DLL they need by its full path in the system folder.
+ALLOWED_IMPORTS = {
+    "setup.exe": KNOWN_DLLS,
+    "hxduninst.exe": KNOWN_DLLS,  # the uninstaller runs elevated too
+}
 
 
 def headers(arch, path):
@@ -53,7 +64,8 @@ class Hardening(unittest.TestCase):
                 self.assertGreater(relocations, 0, "a relocation table for ASLR")
                 if self.arch == "x86_64":
                     self.assertTrue(dll_characteristics & HIGH_ENTROPY_VA, "high-entropy ASLR")
-                self.assertEqual(sorted(imports - SYSTEM_DLLS), [], "imports system DLLs only")
+                allowed = ALLOWED_IMPORTS.get(Path(path).name.lower(), SYSTEM_DLLS)
+                self.assertEqual(sorted(imports - allowed), [], "imports by name only the DLLs it may")
                 for kind, version in versions.items():
                     self.assertLessEqual(version, NEWEST_VERSION[self.arch], f"{kind} version")
                 if Path(path).name == "setup.exe":

@@ -1,0 +1,102 @@
+"""DLLs planted beside the elevated setup.exe: a copy of the CD with a DLL that leaves a marker when loaded,
+planted under the names of system DLLs that Windows does not protect as KnownDLLs, and Wine told to prefer a
+copy in the program's folder for each (WINEDLLOVERRIDES "name=n,b"), as Windows does for such a DLL. A whole
+install and removal must load none of them; a program that imports winmm by name shows that the rig does
+load a planted DLL. With the system's own copies missing, the program says so and keeps going."""
+
+import os
+import re
+import shutil
+import subprocess
+import unittest
+from pathlib import Path
+
+from harness import (APP_NAME, CAPTION, CD, DRIVE_C, ENV, WINE, SetupCase, SetupRun, children, click_button,
+                     showing, wait_until, window_found, xdotool)
+
+PLANTED = ["winmm", "comctl32", "version", "uxtheme", "dwmapi", "propsys", "cryptbase", "linkinfo", "ntshrui",
+           "cscapi", "profapi", "userenv"]
+# Wine's own user32.dll imports version.dll (Windows' does not), so under "version=n,b" Wine loads a planted
+# version.dll into every program that imports user32, while the process starts and before any line of the
+# program runs. It is planted all the same, but Wine is left to take its own; test_why_version_is_not_preferred
+# fails once that reason no longer holds.
+NOT_PREFERRED = {"version"}
+MARKERS = DRIVE_C / "hx-planted"  # where a loaded planted DLL leaves its marker
+PLANTED_ENV = {"HX_PLANTED_MARKERS": r"C:\hx-planted", "WINEDLLOVERRIDES": ENV["WINEDLLOVERRIDES"] + "".join(
+    f";{name}=n,b" for name in PLANTED if name not in NOT_PREFERRED)}
+TESTS_BIN = Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e"
+PLANTED_DLL = Path(os.environ.get("HX_PLANTED_DLL", TESTS_BIN / "planted.dll"))
+IMPORTS_WINMM = Path(os.environ.get("HX_IMPORTS_WINMM_EXE", TESTS_BIN / "imports_winmm.exe"))
+BROWSER = "Select directory to install"
+CONTROLS_MISSING = ("The common controls library comctl32.dll could not be loaded from the Windows system folder, "
+                    "so dialogs that use its controls cannot be opened.")
+
+
+def markers():
+    """Each planted DLL that was loaded: its name, and the path it was loaded from (lower case)."""
+    return {path.name[:-len(".loaded")].lower(): path.read_text().lower() for path in MARKERS.glob("*.loaded")}
+
+
+class DllPlanting(SetupCase):
+    def setUp(self):
+        super().setUp()
+        shutil.rmtree(MARKERS, ignore_errors=True)
+        MARKERS.mkdir()
+        for name in PLANTED:
+            shutil.copy(PLANTED_DLL, CD / f"{name}.dll")
+
+    def tearDown(self):
+        super().tearDown()
+        for name in [f"{name}.dll" for name in PLANTED] + [IMPORTS_WINMM.name]:
+            (CD / name).unlink(missing_ok=True)
+        shutil.rmtree(MARKERS, ignore_errors=True)
+
+    def test_a_program_importing_winmm_by_name_loads_the_planted_one(self):
+        shutil.copy(IMPORTS_WINMM, CD)
+        result = subprocess.run([WINE, IMPORTS_WINMM.name], cwd=CD, env={**ENV, **PLANTED_ENV}, capture_output=True,
+                                timeout=60)
+        self.assertEqual((result.returncode, markers()), (0, {"winmm.dll": r"d:\winmm.dll"}))
+
+    def test_install_and_removal_load_none(self):
+        try:
+            self.install_and_remove()
+        finally:  # also when the program failed on a planted DLL
+            self.assertEqual(markers(), {}, "planted DLLs were loaded")
+
+    def install_and_remove(self):
+        self.click_install(extra_env=PLANTED_ENV)
+        # The directory browser: the tree view and its image list come from the common controls.
+        click_button(CAPTION, "Select", of_popup=True)
+        self.assertTrue(wait_until(lambda: any(row[0] == "SysTreeView32" for row in children(BROWSER))), "no tree")
+        xdotool("key", "Return")  # C:\, where it opens
+        self.assertTrue(wait_until(lambda: not window_found(BROWSER)), "the browser stayed")
+        click_button(CAPTION, "Install", of_popup=True)
+        self.answer_readme("y")
+        self.assert_explorer_on_the_group()
+        self.assert_records()
+        self.close_programs()
+        self.start(extra_env=PLANTED_ENV)
+        self.uninstall("Uninstall completed.")
+        self.assert_exit(18)
+
+    def test_why_version_is_not_preferred(self):
+        user32 = Path(ENV["HX_SYSTEM_DIR"]) / "user32.dll"
+        dump = subprocess.run([f"{ENV['HX_WINE_ARCH']}-w64-mingw32-objdump", "-p", user32], capture_output=True,
+                              text=True, check=True).stdout
+        self.assertIn("version.dll", {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)})
+
+    def test_without_the_systems_common_controls_and_wave_player(self):
+        """A box says the controls are missing; the install then ends when its copy dialog cannot open."""
+        overrides = ENV["WINEDLLOVERRIDES"] + ";comctl32=d;winmm=d"
+        self.setup = SetupRun({"WINEDLLOVERRIDES": overrides})
+        self.answer(APP_NAME, CONTROLS_MISSING, "OK", timeout=15)
+        self.assertTrue(wait_until(lambda: window_found(CAPTION), 15), "no main window")
+        self.click_label("install")  # its first cue has no player
+        self.assertIsNotNone(showing("Select"), "no install-directory dialog")
+        click_button(CAPTION, "Install", of_popup=True)
+        self.assert_exit(18)
+        self.assert_nothing_recorded()
+
+
+if __name__ == "__main__":
+    unittest.main()
