@@ -1,11 +1,19 @@
 #include "app.h"
 
+#include "framework_ids.h"
 #include "window.h"
 
 #include <commctrl.h>
 
 namespace {
 CWinApp* g_app = nullptr;
+
+// The application-title string of the program's resources; empty when it has none.
+std::string LoadAppTitle(HINSTANCE instance) {
+    char title[256] = {};
+    const int length = LoadStringA(instance, AFX_IDS_APP_TITLE, title, sizeof title);
+    return length > 0 ? std::string(title, static_cast<size_t>(length)) : std::string();
+}
 } // namespace
 
 CWinApp::CWinApp() {
@@ -19,9 +27,12 @@ CWinApp::~CWinApp() {
 
 void CWinApp::Start(HINSTANCE instance) {
     m_hInstance = instance;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(instance, path, MAX_PATH);
-    m_strAppName = AppNameFromModulePath(path);
+    m_strAppName = LoadAppTitle(instance);
+    if (m_strAppName.empty()) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(instance, path, MAX_PATH);
+        m_strAppName = AppNameFromModulePath(path);
+    }
     m_pszAppName = m_strAppName.c_str();
 
     INITCOMMONCONTROLSEX controls{sizeof controls,

@@ -14,7 +14,8 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Prepares the framework for this module: instance handle, application name, common controls.
+    // Prepares the framework for this module: instance handle, application name (the title string
+    // AFX_IDS_APP_TITLE, else the program file's base name), common controls.
     void Start(HINSTANCE instance);
     // What WinMain runs: Start, InitInstance, the application's message loop only when
     // InitInstance asks for it (returns TRUE), then the exit status from ExitInstance.
