@@ -31,9 +31,6 @@ public:
     void OnDirectX();
     void OnUninstall();
 
-    // Deletes the folder `name` (relative to the current directory) with everything in it.
-    void DeleteTree(const char* name);
-
 protected:
     BOOL OnInitDialog() override;
     bool OnPaint() override;

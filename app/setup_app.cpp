@@ -1,13 +1,12 @@
 #include "setup_app.h"
 
 #include "main_dlg.h"
+#include "running_copy.h"
 
 BOOL CSetupApp::InitInstance() {
     Enable3dControlsStatic();
 
-    // Held, never closed, until the process ends: the system then removes it, however it ends.
-    CreateMutexA(nullptr, TRUE, kSingleInstanceMutex);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (!ClaimRunningCopy(kSingleInstanceMutex)) {
         BringRunningCopyForward(kMainWindowCaption);
         return FALSE;
     }
@@ -17,14 +16,4 @@ BOOL CSetupApp::InitInstance() {
     mainWindow.DoModal();
     m_pMainWnd = nullptr;
     return FALSE;
-}
-
-void BringRunningCopyForward(const char* caption) {
-    HWND running = FindWindowA(nullptr, caption);
-    if (!running)
-        return;
-    if (IsIconic(running))
-        ShowWindow(running, SW_SHOWNORMAL);
-    BringWindowToTop(running);
-    BringWindowToTop(GetLastActivePopup(running));
 }

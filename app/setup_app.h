@@ -11,7 +11,3 @@ class CSetupApp : public CWinApp {
 public:
     BOOL InitInstance() override;
 };
-
-// Restores the running copy's main window if minimised and brings it, and the pop-up last
-// active above it, to the top. Does nothing when no such window exists.
-void BringRunningCopyForward(const char* caption);

@@ -1,6 +1,7 @@
-"""A guided tour of every screen of setup.exe, taken on a virtual display: the main window, an
-install from the install-directory dialog to Explorer on the program group, the DirectX dialog
-and its CD prompt, and the removal. Each screen is saved as a PNG under the screens folder, and a
+"""A guided tour of every screen of setup.exe and the uninstaller, taken on a virtual display: the
+main window, an install from the install-directory dialog to Explorer on the program group, the
+DirectX dialog and its CD prompt, the removal question, and the uninstaller started from the
+program group with the CD out. Each screen is saved as a PNG under the screens folder, and a
 contact sheet, tour.png, shows them all with a caption under each.
 
 usage: tour.py SCREENS_DIR   (run by demo/run-demo with the demo's prefix set and drive D: on a
@@ -16,15 +17,15 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from harness import (CAPTION, CD, PRODUCT_KEY, PROBE_EXE, WINE, children, click_button, reg,  # noqa: E402
-                     start_setup, wait_until, xdotool)
+from harness import (CAPTION, CD, ENV, PRODUCT_KEY, PROBE_EXE, WINE, children, click_at, click_button, group, reg,  # noqa: E402
+                     showing, start_setup, wait_for_window, wait_until, xdotool)
 
 HXPACK = ROOT / "build" / "bin" / "hxpack"
 SCREENS = Path(sys.argv[1])
 # A filler the size of a game movie, packed first so that copying lasts long enough to be seen.
 FILLER_NAME, FILLER_SIZE = "intro.avi", 60 * 1024 * 1024
 # Hot-spot points of the main window's labels.
-INSTALL, DIRECTX, UNINSTALL, PLAY = (380, 60), (380, 95), (300, 230), (330, 20)
+INSTALL, DIRECTX, UNINSTALL, PLAY, EXIT = (380, 60), (380, 95), (300, 230), (330, 20), (380, 230)
 
 shots = []
 
@@ -120,16 +121,44 @@ def installed_and_directx():
 
 
 def removal():
+    """setup.exe's removal question, answered Cancel; then the uninstaller, started from the program group
+    in Explorer with the CD out, removes the game."""
     xdotool("mousemove", 0, 0)
     setup = start_setup()
     setup.click(*UNINSTALL)
     wait_for_popup("Are you sure to uninstall HexbreakerDemo?")
     shot("12-removal-question", "The removal question")
-    xdotool("key", "Return")
-    wait_for_popup("Uninstall completed.")
-    shot("13-removal-done", "Removal completed")
-    xdotool("key", "Return")
+    xdotool("key", "Escape")
+    time.sleep(0.5)
+    setup.click(*EXIT)
     setup.exit_code(15)
+    out = CD.with_name(CD.name + ".out")
+    CD.rename(out)  # the CD is taken out of the drive
+    CD.mkdir()
+    explorer = subprocess.Popen([WINE, "explorer", group()], env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        if not wait_for_window("HexbreakerDemo"):
+            raise SystemExit("tour: no Explorer window on the program group")
+        time.sleep(1.5)
+        # Into the list of shortcuts, below them; typing the name selects the uninstaller's, Enter starts it.
+        left, _, right, bottom = next(rect for kind, rect, visible, _ in children("HexbreakerDemo")
+                                      if kind == "SysListView32" and visible)
+        click_at((left, bottom - 20, right, bottom - 10))
+        xdotool("type", "Uninstall")
+        xdotool("key", "Return")
+        if not showing("Are you sure to uninstall HexbreakerDemo?", 20):
+            raise SystemExit("tour: the uninstaller did not ask")
+        shot("13-uninstaller-question", "The uninstaller from the program group, CD out")
+        xdotool("key", "Return")
+        if not showing("Uninstall completed.", 20):
+            raise SystemExit("tour: the uninstaller did not complete")
+        shot("14-uninstaller-done", "The uninstaller: removal completed")
+        xdotool("key", "Return")
+    finally:
+        subprocess.run([WINE, str(PROBE_EXE), "close", "HexbreakerDemo"], capture_output=True)
+        explorer.wait(15)
+        CD.rmdir()
+        out.rename(CD)
 
 
 def contact_sheet():

@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "dll_search.h"
+#include "framework_ids.h"
 #include "window.h"
 
 namespace {
@@ -10,6 +11,13 @@ CWinApp* g_app = nullptr;
 constexpr const char* kCommonControlsMissing =
     "The common controls library comctl32.dll could not be loaded from the Windows system folder, so "
     "dialogs that use its controls cannot be opened.";
+
+// The application-title string of the program's resources; empty when it has none.
+std::string LoadAppTitle(HINSTANCE instance) {
+    char title[256] = {};
+    const int length = LoadStringA(instance, AFX_IDS_APP_TITLE, title, sizeof title);
+    return length > 0 ? std::string(title, static_cast<size_t>(length)) : std::string();
+}
 } // namespace
 
 CWinApp::CWinApp() {
@@ -25,9 +33,12 @@ void CWinApp::Start(HINSTANCE instance) {
     // Before anything loads a DLL by name: none may come from the program's folder.
     RestrictDllSearch();
     m_hInstance = instance;
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(instance, path, MAX_PATH);
-    m_strAppName = AppNameFromModulePath(path);
+    m_strAppName = LoadAppTitle(instance);
+    if (m_strAppName.empty()) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(instance, path, MAX_PATH);
+        m_strAppName = AppNameFromModulePath(path);
+    }
     m_pszAppName = m_strAppName.c_str();
 
     // Without them the program still runs: the windows that need them fail to open, and their

@@ -15,7 +15,8 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
 
     // Prepares the framework for this module: the DLL search restricted to the system folder,
-    // instance handle, application name, common controls (a box tells when they are missing).
+    // instance handle, application name (the title string AFX_IDS_APP_TITLE, else the program file's
+    // base name), common controls (a box tells when they are missing).
     void Start(HINSTANCE instance);
     // What WinMain runs: Start, InitInstance, the application's message loop only when
     // InitInstance asks for it (returns TRUE), then the exit status from ExitInstance.

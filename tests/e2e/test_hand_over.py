@@ -1,6 +1,6 @@
 """Play Game and the DirectX dialog as a user meets them, on the real setup.exe: an installed state
 is made directly (files, program group, both records), the labels clicked and the boxes answered
-with the real pointer. The removal runs at the end of test_cd_image_install and in test_faults."""
+with the real pointer. The removal is test_removal's."""
 
 import shutil
 import time

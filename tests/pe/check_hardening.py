@@ -4,7 +4,8 @@ fortified string functions in every .exe (found by the messages of their failure
 only come along when compiled code calls them), imports of system DLLs only (the programs that run
 with administrator rights: by name only DLLs that Windows always takes from the system folder),
 version fields that old Windows accepts (at most 5.1, XP, for 32-bit programs; 5.2, the first 64-bit
-Windows, for 64-bit ones) and setup.exe's manifest (administrator rights, the compatibility section).
+Windows, for 64-bit ones) and the elevated programs' manifests (administrator rights, the compatibility section, their own
+architecture).
 The headers are read with the cross toolchain's objdump.
 
 usage: check_hardening.py ARCH PROGRAM...   (ARCH: i686 or x86_64)
@@ -18,6 +19,7 @@ from pathlib import Path
 
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, RELOCS_STRIPPED = 0x0040, 0x0020, 0x0100, 0x0001
 FORMATS = {"i686": "pei-i386", "x86_64": "pei-x86-64"}
+MANIFEST_ARCH = {"i686": b'processorArchitecture="x86"', "x86_64": b'processorArchitecture="amd64"'}
 NEWEST_VERSION = {"i686": (5, 1), "x86_64": (5, 2)}
 # DLLs every Windows installation has; anything else would have to travel with the program.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
@@ -68,10 +70,11 @@ class Hardening(unittest.TestCase):
                 self.assertEqual(sorted(imports - allowed), [], "imports by name only the DLLs it may")
                 for kind, version in versions.items():
                     self.assertLessEqual(version, NEWEST_VERSION[self.arch], f"{kind} version")
-                if Path(path).name == "setup.exe":
+                if Path(path).name in ("setup.exe", "hxduninst.exe"):
                     manifest = Path(path).read_bytes()
                     self.assertIn(b'level="requireAdministrator"', manifest)
                     self.assertIn(b"<compatibility", manifest)
+                    self.assertIn(MANIFEST_ARCH[self.arch], manifest)
                 if path.lower().endswith(".exe"):
                     data = Path(path).read_bytes()
                     self.assertIn(b"stack smashing detected", data, "the stack protector is linked in")

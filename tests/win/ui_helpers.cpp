@@ -29,6 +29,7 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
     if (const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)))
         icon = shown == LoadIconA(nullptr, IDI_HAND)          ? "hand"
                : shown == LoadIconA(nullptr, IDI_EXCLAMATION) ? "exclamation"
+               : shown == LoadIconA(nullptr, IDI_ASTERISK)    ? "information"
                                                               : "other";
     else if (lstrcmpiA(windowClass, "Static") == 0)
         text += WindowText(child);

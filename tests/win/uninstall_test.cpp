@@ -1,12 +1,18 @@
-// DeleteTree on real folders: where an undeletable file stops it, links it must never follow.
+// DeleteTree on real folders: where an undeletable file stops it, links it must never follow. The
+// uninstaller's run around the same removal: its boxes and exit statuses.
 #include "file.h"
-#include "main_dlg.h"
 #include "pack_fixture.h"
+#include "registry.h"
+#include "registry_records.h"
+#include "removal.h"
+#include "ui_helpers.h"
+#include "uninstall_app.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace {
 constexpr const char* kBase = "C:\\hx_delete_tree"; // the current directory while a test runs
@@ -43,7 +49,7 @@ void RunHost(std::string commandLine, const std::string& path, bool wanted) {
 std::string DeleteTreeReporting() {
     std::string error;
     try {
-        CSetupMainDlg().DeleteTree(kTree);
+        DeleteTree(kTree);
     } catch (const CFileException& exception) {
         error = exception.GetErrorMessage();
     }
@@ -121,5 +127,52 @@ TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     RunHost("/bin/ln -sr outside/game HexbreakerDemo", kTree, true);
     EXPECT_EQ(DeleteTreeReporting(), "");
     EXPECT_TRUE(Exists("outside/game"));
+}
+// Every box is answered OK; each is read as "<icon> <caption>: <text>". The record and the folder
+// stay unless the removal completes.
+TEST_F(DeleteTreeTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
+    const std::string question = "exclamation remove_tests: Are you sure to uninstall HexbreakerDemo?";
+    const std::string notInstalled = "information remove_tests: HexbreakerDemo is not installed.";
+    const std::string installed = std::string(kBase) + "\\" + kTree;
+    const struct {
+        std::optional<std::string> path; // the product record's "Path"; none: no record
+        DWORD attributes;                // of a file in the install folder
+        std::vector<std::string> boxes;
+        int status;
+    } cases[] = {
+        {std::nullopt, FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone},
+        {"", FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone},
+        {std::string(kBase) + "\\moved\\HexbreakerDemo",
+         FILE_ATTRIBUTE_NORMAL,
+         {question, "hand Error: Unable to uninstall because of installed directory was moved or deleted."},
+         kStatusFailed},
+        {installed,
+         FILE_ATTRIBUTE_READONLY,
+         {question, "hand remove_tests: Access to an unnamed file was denied."},
+         kStatusFailed},
+        {installed,
+         FILE_ATTRIBUTE_NORMAL,
+         {question, "none remove_tests: Uninstall completed."},
+         kStatusRemoved},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.path.value_or("no record") + (testCase.attributes ? " (read-only file)" : ""));
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
+        if (testCase.path) {
+            RegKey record;
+            ASSERT_EQ(record.Create(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
+            record.SetText("Path", *testCase.path);
+        }
+        MakeFile(InTree("readme.txt"), testCase.attributes);
+
+        uitest::User user;
+        EXPECT_EQ(RunUninstall(), testCase.status);
+        EXPECT_EQ(user.boxes, testCase.boxes);
+        SetCurrentDirectoryA(kBase);
+        SetFileAttributesA(InTree("readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        const bool removed = testCase.status == kStatusRemoved;
+        EXPECT_EQ(ReadProductRecord().installed, testCase.path && !removed);
+        EXPECT_EQ(Exists(InTree("readme.txt")), !removed);
+    }
 }
 } // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// Removing an installation: the install folder, the Start-menu program group and both records,
+// with the boxes that ask and tell. setup.exe's Uninstall and the uninstaller hxduninst.exe both
+// run this code; it needs no window of theirs.
+
+#include <windows.h>
+
+#include <string>
+
+// Asks "Are you sure to uninstall HexbreakerDemo?" in the framework's OK/Cancel box; true for OK.
+bool ConfirmRemoval();
+
+enum class RemovalOutcome {
+    Removed,           // the install folder, the program group and both records are gone
+    InstallFolderGone, // the installed path could not be entered: nothing was changed
+};
+
+// Removes the installation whose "Path" record is `installedPath`: the folder of the product's
+// name in that path's parent, the program group, then the product and DirectPlay records. A file
+// that cannot be deleted throws CFileException and ends the removal there, the group and the
+// records kept, so that it can be tried again. Leaves the current directory where it ended.
+RemovalOutcome RemoveInstallation(const std::string& installedPath);
+
+// Tells the outcome in a box owned by `owner` (none: the box stands alone): "Uninstall
+// completed." captioned with the application name, or the stop box "Error" when the installed
+// folder was moved or deleted.
+void ShowRemovalOutcome(HWND owner, RemovalOutcome outcome);
+
+// Deletes the folder `name` (relative to the current directory) with everything in it, depth
+// first: each sub-folder as the enumeration meets it, then the folder's files in the order found.
+// Links are never followed. A file that cannot be deleted throws CFileException.
+void DeleteTree(const char* name);
