@@ -44,12 +44,13 @@ LRESULT CALLBACK HotSpotControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 void CreateHotSpotControl(HWND window, const HotSpotInfo& spot, bool live) {
     // Owner-drawn, so that the button itself draws nothing: no face, text or focus mark. The
     // window draws nothing for it either.
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY | (live ? 0 : WS_DISABLED);
-    const RECT& at = spot.redraw;
-    const HWND control = CreateWindowExA(0, "Button", spot.text, style, at.left, at.top, at.right - at.left,
-                                         at.bottom - at.top, window,
-                                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(HotSpotControlId(spot.id))),
-                                         GetModuleHandleA(nullptr), nullptr);
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY | (live ? 0 : WS_DISABLED);
+    // Over the label's picture: where its lit and grey bitmaps are drawn.
+    const HWND control = CreateWindowExA(
+        0, "Button", spot.text, style, spot.redraw.left, spot.redraw.top, spot.overlay.cx, spot.overlay.cy,
+        window, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(HotSpotControlId(spot.id))),
+        GetModuleHandleA(nullptr), nullptr);
     if (!control)
         return;
     SetWindowLongPtrA(control, GWLP_USERDATA, GetWindowLongPtrA(control, GWLP_WNDPROC));
