@@ -5,12 +5,13 @@ running them, and the pointer and the keyboard taking turns."""
 import time
 import unittest
 
-from harness import (ASK_UNINSTALL, CAPTION, LABELS, PROBE_EXE, SetupCase, children, main_windows, remove_installation, set_installed, showing, wine,
-                     xdotool)
+from harness import (ASK_UNINSTALL, CAPTION, LABELS, PROBE_EXE, SetupCase, children, main_windows,
+                     remove_installation, set_installed, showing, wine, xdotool)
 
 ORDER = ["play", "install", "directx", "uninstall", "exit"]  # screen order
-NAMES = {"play": "Play Game", "install": "Install", "directx": "DirectX", "uninstall": "Uninstall", "exit": "Exit"}
-SHORTCUTS = {"play": "Alt+P", "install": "Alt+I", "directx": "Alt+D", "uninstall": "Alt+U", "exit": "Alt+x"}
+# What a screen reader says of each label's control: its name and keyboard shortcut.
+SPOKEN = {"play": ("Play Game", "Alt+P"), "install": ("Install", "Alt+I"), "directx": ("DirectX", "Alt+D"),
+          "uninstall": ("Uninstall", "Alt+U"), "exit": ("Exit", "Alt+x")}
 GREYED = ("play", "uninstall")
 
 
@@ -47,14 +48,13 @@ class Keyboard(SetupCase):
                 left, top = self.setup.origin()
                 buttons = [(text.replace("&", ""), rect) for window_class, rect, visible, text in children(CAPTION)
                            if window_class == "Button" and visible]
-                self.assertEqual(buttons, [(NAMES[name], (left + x, top + y, left + x + width, top + y + height))
+                self.assertEqual(buttons, [(SPOKEN[name][0], (left + x, top + y, left + x + width, top + y + height))
                                            for name in ORDER for x, y, width, height in [LABELS[name][0]]])
                 state = lambda name: "unavailable" if name in GREYED and not installed else "available"
-                self.assertEqual(self.controls(), [(NAMES[name], SHORTCUTS[name], state(name)) for name in ORDER])
+                self.assertEqual(self.controls(), [(*SPOKEN[name], state(name)) for name in ORDER])
                 self.keys("Tab")
                 focused = [name for name, _, state in self.controls() if state.endswith(" focused")]
-                self.assertEqual(focused, [NAMES["install" if not installed else "play"]])
-                self.setup.kill()
+                self.assertEqual(focused, [SPOKEN["play" if installed else "install"][0]])
 
     def test_tab_shift_tab_and_arrows_go_round_the_live_labels_in_screen_order(self):
         rounds = [(False, "Tab", ["install", "directx", "exit", "install"]),
@@ -69,7 +69,6 @@ class Keyboard(SetupCase):
                 for name in lit:
                     self.keys(key)
                     self.assert_lit(installed, name)
-                self.setup.kill()
 
     def test_enter_space_and_access_keys_run_live_labels_and_nothing_runs_a_greyed_one(self):
         runs = [(False, ["Tab", "Return"], "Select"),  # the install-directory dialog
@@ -90,8 +89,6 @@ class Keyboard(SetupCase):
                     self.assert_exit(outcome)
                 else:
                     self.assertIsNotNone(showing(outcome), f"nothing shows {outcome!r}")
-                if self.setup:
-                    self.setup.kill()
 
     def test_the_pointer_and_the_keys_light_one_label_the_last_moved_to(self):
         self.start_in(True)
@@ -107,6 +104,7 @@ class Keyboard(SetupCase):
         self.assert_lit(True, "uninstall")
         self.setup.click(380, 60)  # a click runs the label under the pointer
         self.assertIsNotNone(showing("Select"), "no install-directory dialog")
+
 
 if __name__ == "__main__":
     unittest.main()
