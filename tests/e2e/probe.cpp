@@ -92,7 +92,7 @@ int ReportAccessible(HWND hwnd) {
     for (HWND child = hwnd ? GetWindow(hwnd, GW_CHILD) : nullptr; child;
          child = GetWindow(child, GW_HWNDNEXT)) {
         IAccessible* object = nullptr;
-        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, IID_IAccessible,
+        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
                                               reinterpret_cast<void**>(&object))))
             continue;
         VARIANT self{};
