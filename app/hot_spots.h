@@ -17,15 +17,19 @@ enum HotSpot : int {
 
 struct HotSpotInfo {
     HotSpot id;
-    RECT hit;        // left <= x < right, top <= y < bottom
-    RECT redraw;     // invalidated on every mouse move
-    SIZE overlay;    // size of the lit and grey bitmaps, drawn at the redraw rectangle's corner
-    UINT litBitmap;  // drawn while the pointer is over the label
-    UINT greyBitmap; // drawn while nothing is installed; 0 for labels that are always live
+    RECT hit;         // left <= x < right, top <= y < bottom
+    RECT redraw;      // invalidated on every mouse move
+    SIZE overlay;     // size of the lit and grey bitmaps, drawn at the redraw rectangle's corner
+    UINT litBitmap;   // drawn while the label is lit (the pointer or the keyboard focus on it)
+    UINT greyBitmap;  // drawn while nothing is installed; 0 for labels that are always live
+    const char* text; // the label's words with its access key marked, the text of its control
 };
 
 // In hit-test order: the first rectangle that contains the point wins.
 extern const std::array<HotSpotInfo, 5> kHotSpots;
+// In screen order, top to bottom and left to right: the order of their controls, which Tab and
+// the arrow keys follow.
+extern const std::array<HotSpot, 5> kHotSpotScreenOrder;
 
 constexpr int kMainWindowWidth = 415;
 constexpr int kMainWindowHeight = 249;
@@ -36,5 +40,10 @@ HotSpot HitTestHotSpot(POINT point);
 const HotSpotInfo* FindHotSpot(HotSpot id);
 // Only Play Game and Uninstall need an installation to be live.
 bool IsHotSpotLive(HotSpot id, bool installed);
+// The first live hot spot in screen order, or the last; HOT_NONE when none is live.
+HotSpot FirstLiveHotSpot(bool installed, bool fromTheEnd);
+// Each hot spot's control has an id of its own; HOT_NONE for any other id.
+UINT HotSpotControlId(HotSpot id);
+HotSpot HotSpotFromControlId(UINT controlId);
 // Top-left corner that centres the main window on a screen of the given size.
 POINT CenteredWindowOrigin(int screenWidth, int screenHeight);

@@ -1,6 +1,7 @@
 #include "main_dlg.h"
 
 #include "app.h"
+#include "hot_spot_controls.h"
 #include "product.h"
 #include "registry_records.h"
 
@@ -41,7 +42,9 @@ BOOL CSetupMainDlg::OnInitDialog() {
     m_bInstalled = record.installed;
 
     m_bmpBackground.LoadBitmap(IDB_BACKGROUND);
-    return TRUE;
+    CreateHotSpotControls(m_hWnd, m_bInstalled);
+    // No control takes the focus: the window opens with no label lit until a key is pressed.
+    return FALSE;
 }
 
 void CSetupMainDlg::PlaceCentred() {
@@ -74,7 +77,7 @@ void CSetupMainDlg::ComposePicture(const CDC& composition, CDC& source) const {
             if (spot.greyBitmap)
                 DrawOverlay(composition, source, spot.greyBitmap, spot.redraw, spot.overlay);
     }
-    const auto hot = static_cast<HotSpot>(m_nHotSpot);
+    const auto hot = static_cast<HotSpot>(m_nLitSpot);
     if (IsHotSpotLive(hot, m_bInstalled)) {
         const HotSpotInfo* spot = FindHotSpot(hot);
         DrawOverlay(composition, source, spot->litBitmap, spot->redraw, spot->overlay);
@@ -85,15 +88,37 @@ bool CSetupMainDlg::OnEraseBkgnd(HDC /*dc*/) {
     return true; // the picture covers everything: erasing would only flicker
 }
 
-bool CSetupMainDlg::OnMouseMove(UINT /*flags*/, POINT point) {
+void CSetupMainDlg::InvalidateLabels() const {
     for (const auto& spot : kHotSpots)
         InvalidateRect(spot.redraw, TRUE);
+}
+
+bool CSetupMainDlg::OnMouseMove(UINT /*flags*/, POINT point) {
+    InvalidateLabels();
     m_nHotSpot = HitTestHotSpot(point);
+    // The platform also reports the pointer where it stands when windows come and go: a label
+    // the focus lit stays lit until the pointer really moves.
+    POINT screen = point;
+    ClientToScreen(m_hWnd, &screen);
+    if (m_ptPointerAtFocus && screen.x == m_ptPointerAtFocus->x && screen.y == m_ptPointerAtFocus->y)
+        return false;
+    m_ptPointerAtFocus.reset();
+    m_nLitSpot = m_nHotSpot;
+    // Once keys have put the focus on a hot spot, it follows the pointer to the live ones, so
+    // that Enter and the next Tab go on from the label that is lit.
+    const auto hot = static_cast<HotSpot>(m_nHotSpot);
+    if (FocusedHotSpot() != HOT_NONE && FocusedHotSpot() != hot && IsHotSpotLive(hot, m_bInstalled))
+        FocusHotSpot(hot);
     return false;
 }
 
 bool CSetupMainDlg::OnLButtonDown(UINT /*flags*/, POINT /*point*/) {
-    switch (m_nHotSpot) {
+    RunHotSpot(m_nHotSpot);
+    return false;
+}
+
+void CSetupMainDlg::RunHotSpot(int hotSpot) {
+    switch (hotSpot) {
     case HOT_PLAY:
         if (m_bInstalled)
             OnPlayGame();
@@ -114,7 +139,63 @@ bool CSetupMainDlg::OnLButtonDown(UINT /*flags*/, POINT /*point*/) {
     default:
         break;
     }
-    return false;
+}
+
+// The hot spots' controls: focus lights the label, a click (Enter, Space, the access key) runs it.
+bool CSetupMainDlg::OnCommand(UINT id, UINT code, HWND control) {
+    const HotSpot spot = HotSpotFromControlId(id);
+    if (spot == HOT_NONE)
+        return CDialog::OnCommand(id, code, control);
+    if (code == BN_SETFOCUS) {
+        InvalidateLabels();
+        m_nLitSpot = spot;
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        m_ptPointerAtFocus = pointer;
+    } else if (code == BN_CLICKED) {
+        RunHotSpot(spot);
+    }
+    return true;
+}
+
+HotSpot CSetupMainDlg::FocusedHotSpot() const {
+    const HWND focus = GetFocus();
+    return focus && GetParent(focus) == m_hWnd ? HotSpotFromControlId(GetDlgCtrlID(focus)) : HOT_NONE;
+}
+
+void CSetupMainDlg::FocusHotSpot(HotSpot id) const {
+    if (const HWND control = GetDlgItem(static_cast<int>(HotSpotControlId(id))))
+        GotoDlgCtrl(control);
+}
+
+// The window keeps the focus when it is given it: only keys move the focus to a hot spot.
+bool CSetupMainDlg::OnSetFocus(HWND /*lost*/) {
+    return true;
+}
+
+// While the window itself has the focus (no key has moved it yet), Tab and the arrows come to
+// OnKeyDown, which starts at either end. Once a hot spot has the focus, the dialog manager moves
+// it on Tab, and the hot spot's control on the arrows.
+bool CSetupMainDlg::OnGetDlgCode(LRESULT& result) {
+    result = DLGC_WANTTAB | DLGC_WANTARROWS;
+    return true;
+}
+
+bool CSetupMainDlg::OnKeyDown(UINT key) {
+    if (key != VK_TAB && key != VK_LEFT && key != VK_UP && key != VK_RIGHT && key != VK_DOWN)
+        return false;
+    const bool backwards = key == VK_LEFT || key == VK_UP || (key == VK_TAB && GetKeyState(VK_SHIFT) < 0);
+    FocusHotSpot(FirstLiveHotSpot(m_bInstalled, backwards));
+    return true;
+}
+
+// Enter presses the hot spot that has the focus; elsewhere it does what it always did.
+bool CSetupMainDlg::OnGetDefID(LRESULT& result) {
+    const HotSpot focused = FocusedHotSpot();
+    if (focused == HOT_NONE)
+        return false;
+    result = MAKELONG(HotSpotControlId(focused), DC_HASDEFID);
+    return true;
 }
 
 void CSetupMainDlg::OnExit() {

@@ -104,16 +104,19 @@ def installed_and_directx():
     shot("08-main-installed", "Main window after the install")
     setup.point_to(*PLAY)
     shot("09-main-play-lit", "Play Game under the pointer")
+    for _ in range(2):
+        xdotool("key", "shift+Tab")  # back from Exit, the last label
+    shot("10-main-uninstall-focused", "Uninstall reached with Shift+Tab")
     setup.click(*DIRECTX)
     wait_for_popup("Install DirectX 5.2")
-    shot("10-directx", "DirectX dialog")
+    shot("11-directx", "DirectX dialog")
     directx = CD / "directx"
     hidden = CD / "directx.away"
     directx.rename(hidden)  # the CD is not in the drive
     try:
         click_button(CAPTION, "Install DirectX 5.2", of_popup=True)
         wait_for_popup("Please insert HexbreakerDemo CD into your CD drive.")
-        shot("11-cd-prompt", "The CD prompt")
+        shot("12-cd-prompt", "The CD prompt")
         xdotool("key", "Escape")
         setup.exit_code(15)
     finally:
@@ -127,7 +130,7 @@ def removal():
     setup = start_setup()
     setup.click(*UNINSTALL)
     wait_for_popup("Are you sure to uninstall HexbreakerDemo?")
-    shot("12-removal-question", "The removal question")
+    shot("13-removal-question", "The removal question")
     xdotool("key", "Escape")
     time.sleep(0.5)
     setup.click(*EXIT)
@@ -148,11 +151,11 @@ def removal():
         xdotool("key", "Return")
         if not showing("Are you sure to uninstall HexbreakerDemo?", 20):
             raise SystemExit("tour: the uninstaller did not ask")
-        shot("13-uninstaller-question", "The uninstaller from the program group, CD out")
+        shot("14-uninstaller-question", "The uninstaller from the program group, CD out")
         xdotool("key", "Return")
         if not showing("Uninstall completed.", 20):
             raise SystemExit("tour: the uninstaller did not complete")
-        shot("14-uninstaller-done", "The uninstaller: removal completed")
+        shot("15-uninstaller-done", "The uninstaller: removal completed")
         xdotool("key", "Return")
     finally:
         subprocess.run([WINE, str(PROBE_EXE), "close", "HexbreakerDemo"], capture_output=True)

@@ -101,6 +101,8 @@ bool CDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) 
         result = OnInitDialog();
         return true;
     }
+    if (msg == DM_GETDEFID)
+        return OnGetDefID(result);
     return CWnd::OnWndMsg(msg, wParam, lParam, result);
 }
 

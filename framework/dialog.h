@@ -30,6 +30,8 @@ protected:
 
     bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    // The default button, the one Enter presses: MAKELONG(id, DC_HASDEFID) in `result`.
+    virtual bool OnGetDefID(LRESULT& /*result*/) { return false; }
 
     const UINT m_nIDTemplate;
     CWnd* const m_pParentWnd;

@@ -87,6 +87,12 @@ bool CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
     case WM_LBUTTONDOWN:
         return OnLButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
+    case WM_SETFOCUS:
+        return OnSetFocus(reinterpret_cast<HWND>(wParam));
+    case WM_KEYDOWN:
+        return OnKeyDown(static_cast<UINT>(wParam));
+    case WM_GETDLGCODE:
+        return OnGetDlgCode(result);
     case WM_TIMER:
         return OnTimer(wParam);
     case WM_CLOSE:

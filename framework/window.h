@@ -61,6 +61,11 @@ protected:
     virtual bool OnEraseBkgnd(HDC /*dc*/) { return false; }
     virtual bool OnMouseMove(UINT /*flags*/, POINT /*point*/) { return false; }
     virtual bool OnLButtonDown(UINT /*flags*/, POINT /*point*/) { return false; }
+    // The window itself got the keyboard focus; `lost` is the window that had it.
+    virtual bool OnSetFocus(HWND /*lost*/) { return false; }
+    virtual bool OnKeyDown(UINT /*key*/) { return false; }
+    // Which keys the window wants for itself rather than leave to the dialog manager (DLGC_...).
+    virtual bool OnGetDlgCode(LRESULT& /*result*/) { return false; }
     virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
     virtual bool OnClose() { return false; }
 };

@@ -7,13 +7,17 @@
 //   children [CAPTION [popup]]  class, rectangle, visibility and text of each child (with popup: of the
 //                               pop-up last active above it; without a caption: of every visible dialog,
 //                               each after a "dialog=" line)
+//   access CAPTION              name, keyboard shortcut and state of each visible child as screen
+//                               readers get them (the platform's accessibility objects)
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 //   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 int ReportWindow(HWND hwnd) {
@@ -73,6 +77,45 @@ int HoldFile(const char* path) {
     return 1;
 }
 
+std::string Narrow(BSTR text) {
+    std::string narrow(text ? SysStringLen(text) * 3 + 1 : 1, '\0');
+    narrow.resize(
+        static_cast<size_t>(text ? WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(),
+                                                       static_cast<int>(narrow.size()), nullptr, nullptr) -
+                                       1
+                                 : 0));
+    SysFreeString(text);
+    return narrow;
+}
+
+int ReportAccessible(HWND hwnd) {
+    for (HWND child = hwnd ? GetWindow(hwnd, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        IAccessible* object = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object))))
+            continue;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT state{};
+        BSTR name = nullptr;
+        BSTR shortcut = nullptr;
+        object->get_accName(self, &name);
+        object->get_accKeyboardShortcut(self, &shortcut);
+        object->get_accState(self, &state);
+        object->Release();
+        const LONG flags = state.vt == VT_I4 ? state.lVal : 0;
+        const std::string shownName = Narrow(name);
+        const std::string shownShortcut = Narrow(shortcut);
+        if (!(flags & STATE_SYSTEM_INVISIBLE))
+            std::printf("control=%s\t%s\t%s%s\n", shownName.c_str(), shownShortcut.c_str(),
+                        flags & STATE_SYSTEM_UNAVAILABLE ? "unavailable" : "available",
+                        flags & STATE_SYSTEM_FOCUSED ? " focused" : "");
+    }
+    return hwnd ? 0 : 1;
+}
+
 // Tree-view messages carry pointers, which the system does not carry across processes: the item and
 // its text are exchanged through memory allocated in the tree's own process.
 int ReportTree(HWND hwnd) {
@@ -127,11 +170,14 @@ int main(int argc, char** argv) {
         const HWND parent = argc == 4 && hwnd ? GetLastActivePopup(hwnd) : hwnd;
         return parent ? (EnumChildWindows(parent, ReportChild, 0), 0) : 1;
     }
+    if (argc == 3 && std::strcmp(command, "access") == 0)
+        return ReportAccessible(hwnd);
     if (argc == 3 && std::strcmp(command, "tree") == 0)
         return ReportTree(hwnd);
     if (argc == 3 && std::strcmp(command, "hold") == 0)
         return HoldFile(argv[2]);
     std::fprintf(
-        stderr, "usage: probe window|minimize|close|children|tree CAPTION | above UPPER LOWER | hold FILE\n");
+        stderr,
+        "usage: probe window|minimize|close|children|access|tree CAPTION | above UPPER LOWER | hold FILE\n");
     return 2;
 }

@@ -1,0 +1,110 @@
+"""The main window by keyboard, with real key presses on the real setup.exe: the hot spots as the
+controls a screen reader finds, the focus going round the live labels and lighting them, keys
+running them, and the pointer and the keyboard taking turns."""
+
+import time
+import unittest
+
+from harness import (ASK_UNINSTALL, CAPTION, LABELS, PROBE_EXE, SetupCase, children, main_windows,
+                     remove_installation, set_installed, showing, wine, xdotool)
+
+ORDER = ["play", "install", "directx", "uninstall", "exit"]  # screen order
+# What a screen reader says of each label's control: its name and keyboard shortcut.
+SPOKEN = {"play": ("Play Game", "Alt+P"), "install": ("Install", "Alt+I"), "directx": ("DirectX", "Alt+D"),
+          "uninstall": ("Uninstall", "Alt+U"), "exit": ("Exit", "Alt+x")}
+GREYED = ("play", "uninstall")
+
+
+class Keyboard(SetupCase):
+    def start_in(self, installed):
+        if self.setup:
+            self.setup.kill()
+        set_installed() if installed else remove_installation()
+        self.start()
+        # The keyboard goes to the new window, as a desktop's window manager would have it (the test
+        # display has none, and after a killed window X may keep the focus elsewhere).
+        xdotool("windowfocus", "--sync", main_windows()[0])
+
+    def keys(self, *keys):
+        for key in keys:
+            xdotool("key", key)
+            time.sleep(0.3)
+
+    def assert_lit(self, installed, lit=None):
+        """Only `lit` lit (none: no label), greyed labels grey, the others as in the picture."""
+        self.assert_labels_look(**{name: "lit" if name == lit else "grey" if name in GREYED and not installed
+                                   else "normal" for name in LABELS})
+
+    def controls(self):
+        """(name, keyboard shortcut, state) of each named control, in tab order, as screen readers get them."""
+        output = wine(PROBE_EXE, "access", CAPTION).stdout
+        rows = [line.partition("=")[2].split("\t") for line in output.splitlines() if line.startswith("control=")]
+        return [tuple(row) for row in rows if row[0]]
+
+    def test_the_controls_carry_each_label_its_place_and_state(self):
+        for installed in (False, True):
+            with self.subTest(installed=installed):
+                self.start_in(installed)
+                left, top = self.setup.origin()
+                buttons = [(text.replace("&", ""), rect) for window_class, rect, visible, text in children(CAPTION)
+                           if window_class == "Button" and visible]
+                self.assertEqual(buttons, [(SPOKEN[name][0], (left + x, top + y, left + x + width, top + y + height))
+                                           for name in ORDER for x, y, width, height in [LABELS[name][0]]])
+                state = lambda name: "unavailable" if name in GREYED and not installed else "available"
+                self.assertEqual(self.controls(), [(*SPOKEN[name], state(name)) for name in ORDER])
+                self.keys("Tab")
+                focused = [name for name, _, state in self.controls() if state.endswith(" focused")]
+                self.assertEqual(focused, [SPOKEN["play" if installed else "install"][0]])
+
+    def test_tab_shift_tab_and_arrows_go_round_the_live_labels_in_screen_order(self):
+        rounds = [(False, "Tab", ["install", "directx", "exit", "install"]),
+                  (False, "Up", ["exit", "directx", "install", "exit"]),
+                  (True, "Tab", ORDER + ["play"]),
+                  (True, "shift+Tab", ORDER[::-1] + ["exit"]),
+                  (True, "Right", ["play", "install"])]
+        for installed, key, lit in rounds:
+            with self.subTest(installed=installed, key=key):
+                self.start_in(installed)
+                self.assert_lit(installed)
+                for name in lit:
+                    self.keys(key)
+                    self.assert_lit(installed, name)
+
+    def test_enter_space_and_access_keys_run_live_labels_and_nothing_runs_a_greyed_one(self):
+        runs = [(False, ["Tab", "Return"], "Select"),  # the install-directory dialog
+                (False, ["d"], "DirectX Installation."),
+                (True, ["alt+u"], ASK_UNINSTALL),
+                (True, ["shift+Tab", "shift+Tab", "space"], ASK_UNINSTALL),
+                (False, ["x"], 18),
+                (False, ["shift+Tab", "Return"], 18),
+                (False, ["p", "u", "alt+p", "alt+u"], None)]
+        for installed, keys, outcome in runs:
+            with self.subTest(installed=installed, keys=keys):
+                self.start_in(installed)
+                self.keys(*keys)
+                if outcome is None:
+                    self.assert_still_running()
+                    self.assert_lit(installed)
+                elif isinstance(outcome, int):
+                    self.assert_exit(outcome)
+                else:
+                    self.assertIsNotNone(showing(outcome), f"nothing shows {outcome!r}")
+
+    def test_the_pointer_and_the_keys_light_one_label_the_last_moved_to(self):
+        self.start_in(True)
+        self.keys("d")
+        self.assertIsNotNone(showing("DirectX Installation."), "no DirectX dialog")
+        self.keys("Escape")  # its Cancel: back with the focus's label lit, the pointer out of the window
+        self.assert_lit(True, "directx")
+        self.keys("Tab")
+        self.assert_lit(True, "uninstall")
+        self.setup.point_to(380, 230)  # over Exit
+        self.assert_lit(True, "exit")
+        self.keys("shift+Tab")  # on from the label the pointer lit
+        self.assert_lit(True, "uninstall")
+        self.setup.click(380, 60)  # a click runs the label under the pointer
+        self.assertIsNotNone(showing("Select"), "no install-directory dialog")
+
+
+if __name__ == "__main__":
+    unittest.main()
