@@ -4,7 +4,7 @@
 #include "copy_progress.h"
 #include "destination_rules.h"
 #include "exit_confirm_dlg.h"
-#include "main_dlg.h"
+#include "install_context.h"
 #include "paths.h"
 #include "pack_reader.h"
 #include "product.h"
@@ -96,14 +96,12 @@ void CCopyProgressDlg::PrepareBars() const {
 void CCopyProgressDlg::ReadOwnerState() {
     m_pOwner = GetOwner();
     // The owner is the main window: the dialog is made without a parent while it runs.
-    const auto* mainWindow = dynamic_cast<const CSetupMainDlg*>(m_pOwner);
-    if (!mainWindow)
-        mainWindow = dynamic_cast<const CSetupMainDlg*>(AfxGetMainWnd());
-    if (!mainWindow)
+    const IInstallContext* context = FindInstallContext(m_pOwner);
+    if (!context)
         return;
-    m_strSourceDir = mainWindow->m_strSourceDir;
-    m_strInstallDir = mainWindow->m_strInstallDir;
-    m_strSystemRoot = mainWindow->m_strSystemRoot;
+    m_strSourceDir = context->SourceDir();
+    m_strInstallDir = context->InstallDir();
+    m_strSystemRoot = context->SystemRoot();
 }
 
 void CCopyProgressDlg::CreateInstallDirectories() const {

@@ -32,7 +32,6 @@ CWinApp::~CWinApp() {
 void CWinApp::Start(HINSTANCE instance) {
     // Before anything loads a DLL by name: none may come from the program's folder.
     RestrictDllSearch();
-    m_hInstance = instance;
     m_strAppName = LoadAppTitle(instance);
     if (m_strAppName.empty()) {
         char path[MAX_PATH] = {};
@@ -67,7 +66,6 @@ void CWinApp::RunMessageLoop() {
 }
 
 void CWinApp::NoteMessageRetrieved(const MSG& msg) {
-    m_msgCur = msg;
     if (msg.message == WM_QUIT)
         m_nExitCode = static_cast<int>(msg.wParam);
 }

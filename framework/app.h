@@ -32,10 +32,8 @@ public:
     // Records a message a framework loop retrieved; a quit message sets the exit status.
     void NoteMessageRetrieved(const MSG& msg);
 
-    HINSTANCE m_hInstance = nullptr;
     const char* m_pszAppName = "";
     CWnd* m_pMainWnd = nullptr;
-    MSG m_msgCur{};
     int m_nExitCode = 0;
 
 private:

@@ -1,5 +1,7 @@
 #include "dll_search.h"
 
+#include "paths.h"
+
 namespace {
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 
@@ -22,10 +24,7 @@ std::string SystemDllPath(const char* fileName) {
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return {};
-    std::string path(folder, length);
-    if (path.back() != '\\')
-        path += '\\';
-    return path + fileName;
+    return JoinPath(std::string(folder, length), fileName);
 }
 
 CSystemDll::CSystemDll(const char* fileName) {

@@ -118,7 +118,7 @@ int CFileException::OsErrorToException(LONG osError) {
 }
 
 void CFileException::ThrowOsError(LONG osError, const std::string& fileName) {
-    throw CFileException(OsErrorToException(osError), osError, fileName);
+    throw CFileException(OsErrorToException(osError), fileName);
 }
 
 std::string CFileException::GetErrorMessage() const {
@@ -148,7 +148,7 @@ BOOL CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {
         return TRUE;
     if (error) {
         const LONG osError = static_cast<LONG>(GetLastError());
-        *error = CFileException(CFileException::OsErrorToException(osError), osError, fileName);
+        *error = CFileException(CFileException::OsErrorToException(osError), fileName);
     }
     return FALSE;
 }
@@ -165,7 +165,7 @@ void CFile::Write(const void* buffer, UINT count) {
     if (!WriteFile(m_hFile, buffer, count, &written, nullptr))
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()));
     if (written != count)
-        throw CFileException(CFileException::diskFull, ERROR_DISK_FULL);
+        throw CFileException(CFileException::diskFull);
 }
 
 DWORD CFile::Seek(LONG offset, UINT from) {

@@ -28,8 +28,8 @@ public:
         endOfFile,
     };
 
-    CFileException(int cause, LONG osError, std::string fileName = {})
-        : m_cause(cause), m_lOsError(osError), m_strFileName(std::move(fileName)) {}
+    explicit CFileException(int cause, std::string fileName = {})
+        : m_cause(cause), m_strFileName(std::move(fileName)) {}
 
     static int OsErrorToException(LONG osError);
     [[noreturn]] static void ThrowOsError(LONG osError, const std::string& fileName = {});
@@ -41,7 +41,6 @@ public:
     const char* what() const noexcept override { return "file error"; }
 
     int m_cause;
-    LONG m_lOsError;
     std::string m_strFileName;
 };
 

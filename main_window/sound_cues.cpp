@@ -1,8 +1,7 @@
 #include "sound_cues.h"
 
-#include "app.h"
 #include "dll_search.h"
-#include "main_dlg.h"
+#include "install_context.h"
 #include "paths.h"
 
 #include <mmsystem.h>
@@ -34,9 +33,9 @@ std::string CuePath(const std::string& sourceDir, const char* fileName) {
     return sourceDir.empty() ? std::string(fileName) : JoinPath(sourceDir, fileName);
 }
 
-BOOL PlayCue(const char* fileName, UINT flags) {
-    const auto* main = dynamic_cast<const CSetupMainDlg*>(AfxGetMainWnd());
-    const std::string path = CuePath(main ? main->m_strSourceDir : std::string(), fileName);
+BOOL PlayCue(const CWnd* from, const char* fileName, UINT flags) {
+    const IInstallContext* context = FindInstallContext(from);
+    const std::string path = CuePath(context ? context->SourceDir() : std::string(), fileName);
     static const CCuePlayer player;
     return player.Play(path, flags);
 }

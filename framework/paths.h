@@ -1,5 +1,5 @@
 #pragma once
-// Path building shared by the operations. Plain logic, no window.
+// Path building, the one way every part of the program joins a folder and a name. Plain logic.
 
 #include <string>
 

@@ -1,6 +1,7 @@
 // The DirectX operation: the dialog whose buttons hand over to the CD's installers.
 #include "directx_dlg.h"
 
+#include "install_context.h"
 #include "main_dlg.h"
 #include "paths.h"
 #include "program_start.h"
@@ -21,8 +22,8 @@ CDirectXDlg::CDirectXDlg(CWnd* parent) : CDialog(IDD, parent) {}
 
 BOOL CDirectXDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (const auto* mainWindow = dynamic_cast<const CSetupMainDlg*>(GetOwner()))
-        m_strSourceDir = mainWindow->m_strSourceDir;
+    if (const IInstallContext* context = FindInstallContext(GetOwner()))
+        m_strSourceDir = context->SourceDir();
     return TRUE;
 }
 

@@ -38,7 +38,7 @@ void CreateGroupShortcuts(const std::string& installDir, const std::string& syst
 } // namespace
 
 void CSetupMainDlg::OnInstall() {
-    PlayCue(kCueInstallInitialize, SND_ASYNC);
+    PlayCue(this, kCueInstallInitialize, SND_ASYNC);
     // The directory browser opens at the current directory.
     SetCurrentDirectoryA("C:\\");
 
@@ -49,7 +49,7 @@ void CSetupMainDlg::OnInstall() {
         return;
     }
     m_strInstallDir = installDirDlg.m_strInstallDir;
-    PlayCue(kCueInstallStandby, SND_ASYNC);
+    PlayCue(this, kCueInstallStandby, SND_ASYNC);
     // The copy dialog reads the install directory from this window when it starts.
     if (copyDlg.DoModal() != IDOK) {
         PostQuitMessage(kQuitExitCode);
@@ -61,7 +61,7 @@ void CSetupMainDlg::OnInstall() {
         CreateGroupShortcuts(m_strInstallDir, m_strSystemRoot);
     WriteAppRecord(kProductKey, m_strInstallDir);
     WriteAppRecord(kDirectPlayKey, m_strInstallDir);
-    PlayCue(kCueInstallComplete, SND_SYNC);
+    PlayCue(this, kCueInstallComplete, SND_SYNC);
 
     if (MessageBox(kReadmeQuestion, "", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         const std::string readme = JoinPath(m_strInstallDir, "readme.txt");

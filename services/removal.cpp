@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "file.h"
+#include "paths.h"
 #include "product.h"
 #include "registry_records.h"
 
@@ -74,8 +75,7 @@ bool LeadsElsewhere(const std::string& folderPath, const std::string& file) {
     const std::string reached = FinalPath(file.c_str());
     if (folderPath.empty() || reached.empty())
         return false;
-    const std::string inPlace = folderPath.back() == '\\' ? folderPath + file : folderPath + "\\" + file;
-    return lstrcmpiA(inPlace.c_str(), reached.c_str()) != 0;
+    return lstrcmpiA(JoinPath(folderPath, file).c_str(), reached.c_str()) != 0;
 }
 
 // Deletes a file of the current folder; a link goes only where the platform deletes the link
