@@ -1,5 +1,5 @@
-// The framework: the modal loop's two ends, owners of dialogs made without a parent, the exception barrier.
-#include "app.h"
+// The framework's exception barrier and the 64-bit tick count's fallback. The modal loop's ends and the
+// owners of dialogs made without a parent are checked through the copy dialog's tests.
 #include "dialog.h"
 #include "file.h"
 #include "resource.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-// Any template serves: these tests exercise the loop, not the controls. A timer runs `onTimer` once.
+// Any template serves: the test exercises the barrier, not the controls. A timer runs `onTimer` once.
 struct PlainDialog : CDialog {
     PlainDialog() : CDialog(IDD_SETUP_MAIN) {}
     bool OnTimer(UINT_PTR id) override {
@@ -24,40 +24,6 @@ struct PlainDialog : CDialog {
     }
     std::function<void()> onTimer;
 };
-
-TEST(ModalLoop, QuitMessageEndsNestedLoopsAndKeepsItsCode) {
-    PlainDialog outer, inner;
-    uitest::RunSoon([&] {
-        uitest::RunSoon([] { PostQuitMessage(7); });
-        EXPECT_EQ(inner.DoModal(), -1);
-    });
-    EXPECT_EQ(outer.DoModal(), -1);
-    uitest::ExpectQuit(7);
-}
-
-// Each step runs inside the loop of the dialog before it: a step that did not run leaves the test hanging.
-TEST(ModalLoop, DialogWithoutParentIsOwnedByTheMainWindowOrItsLastActivePopup) {
-    PlainDialog main, inner, innermost;
-    AfxGetApp()->m_pMainWnd = &main;
-    uitest::RunSoon([&] {
-        uitest::RunSoon([&] {
-            EXPECT_EQ(inner.GetOwnerHwnd(), main.m_hWnd);
-            EXPECT_FALSE(IsWindowEnabled(main.m_hWnd)) << "the owner is disabled while a dialog runs";
-            uitest::RunSoon([&] {
-                EXPECT_EQ(innermost.GetOwnerHwnd(), inner.m_hWnd)
-                    << "the pop-up last active above the main window";
-                innermost.EndDialog(IDOK);
-            });
-            innermost.DoModal();
-            inner.EndDialog(IDOK);
-        });
-        inner.DoModal();
-        EXPECT_TRUE(IsWindowEnabled(main.m_hWnd));
-        main.EndDialog(IDOK);
-    });
-    EXPECT_EQ(main.DoModal(), IDOK);
-    AfxGetApp()->m_pMainWnd = nullptr;
-}
 
 TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
     const std::pair<std::function<void()>, const char*> cases[] = {
