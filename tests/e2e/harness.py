@@ -59,8 +59,7 @@ def wine_env():
 ENV = wine_env()
 CD = Path(ENV["HX_CD"])
 DRIVE_E = Path(ENV["HX_DRIVE_E"])
-# Everything that depends on the bitness of the programs under test, as the rig decided it.
-WINE = ENV["HX_WINE"]  # the loader that runs them
+WINE = ENV["HX_WINE"]  # the loader of the programs under test, of the bitness the rig chose
 REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
 DOSDEVICES = Path(ENV["WINEPREFIX"]) / "dosdevices"
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
@@ -131,21 +130,18 @@ def children(caption=None, of_popup=False):
 
 def showing(text, timeout=10):
     """The caption of a visible dialog (message boxes included) that shows `text`, once one does, or None."""
-    def captions():
-        caption, found = None, []
+    def caption_row():
+        caption = None
         for row in children():
             if row[0] == "dialog":
                 caption = row[1]
             elif row[3] == text:
-                found.append(caption)
-        return found
-    found = wait_until(captions, timeout)
-    return found[0] if found else None
+                return [caption]
+    return (wait_until(caption_row, timeout) or [None])[0]
 
 
 def processes(command):
-    """(pid, arguments) of this prefix's processes whose Windows command line is `command` [arguments]
-    (another tree's tests may run beside these)."""
+    """(pid, arguments) of this prefix's processes (not another tree's) run as `command` [arguments]."""
     found = []
     for line in subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout.splitlines():
         pid, _, args = line.strip().partition(" ")
@@ -256,8 +252,7 @@ def wait_until(condition, timeout=10.0, interval=0.05):
 
 
 class ProgramRun:
-    """A program started in a folder (a Unix folder that a drive shows: the program's current directory is
-    that drive's path), as the shell starts one."""
+    """A program started as the shell starts one, in a folder that a drive shows (its current directory)."""
 
     def __init__(self, program, folder, extra_env=None):
         self.process = subprocess.Popen([WINE, program], cwd=folder, env={**ENV, **(extra_env or {})},
@@ -277,8 +272,7 @@ class ProgramRun:
 
 
 class SetupRun(ProgramRun):
-    """setup.exe started from the root of D:: a disc's own (given its folder, which D: shows), else the
-    one under test, put on the CD first."""
+    """setup.exe started from the root of D:: a disc's own (given its folder), else the one under test."""
 
     def __init__(self, extra_env=None, disc=None):
         target = CD / "setup.exe"
@@ -301,24 +295,10 @@ class SetupRun(ProgramRun):
         xdotool("click", "1")
 
 
-def main_windows():
-    return xdotool("search", "--onlyvisible", "--name", f"^{CAPTION}$").split()
-
-
-def wait_for_window(caption, timeout=15):
-    """Whether a window of that caption shows within the timeout, asked of the X server: a Wine process
-    (the probe) started while the program starts on a new Wine server can hang as both bring up Wine's
-    desktop."""
-    return wait_until(lambda: xdotool("search", "--onlyvisible", "--name", f"^{caption}$").split(), timeout)
-
-
-def start_setup(extra_env=None, disc=None):
-    run = SetupRun(extra_env, disc)
-    if not wait_until(main_windows, 15):
-        run.kill()
-        raise AssertionError("the main window did not appear")
-    time.sleep(0.3)
-    return run
+def main_windows(caption=CAPTION):
+    """The visible windows of that caption, asked of the X server: the probe, started while a program
+    starts on a new Wine server, can hang as both bring up Wine's desktop."""
+    return xdotool("search", "--onlyvisible", "--name", f"^{caption}$").split()
 
 
 def set_installed(path=INSTALL_DIR):
@@ -385,7 +365,9 @@ class SetupCase(unittest.TestCase):
 
     def start(self, **kwargs):
         xdotool("mousemove", 0, 0)  # a window that opens under the pointer lights that label
-        self.setup = start_setup(**kwargs)
+        self.setup = SetupRun(**kwargs)
+        self.assertTrue(wait_until(main_windows, 15), "the main window did not appear")
+        time.sleep(0.3)
 
     def click_label(self, name):
         self.setup.click(*POINTS[name])
@@ -475,6 +457,11 @@ class SetupCase(unittest.TestCase):
         links = {path.name: read_shell_link(path) for path in unix_path(group()).iterdir()}
         self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
                          {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
+
+    def assert_removed(self):
+        """No install folder, program group or record is left."""
+        self.assertEqual([unix_path(INSTALL_DIR).exists(), unix_path(group()).exists(), key_exists(PRODUCT_KEY),
+                          key_exists(DIRECTPLAY_KEY)], [False] * 4, "something of the installation stayed")
 
     def assert_nothing_recorded(self):
         self.assertEqual([registry_values(PRODUCT_KEY), registry_values(DIRECTPLAY_KEY)], [None, None])

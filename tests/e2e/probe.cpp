@@ -1,14 +1,11 @@
-// Reports what the window system knows, for the end-to-end tests that drive setup.exe from outside.
-// CAPTION names a top-level window:
+// Reports what the window system knows, for the end-to-end tests. CAPTION names a top-level window:
 //   window CAPTION              found, iconic, visible, enabled, rectangle on screen
 //   minimize CAPTION            minimises it as its taskbar button would
 //   above UPPER LOWER           whether UPPER stands above LOWER in the z-order
 //   close CAPTION               asks every visible window of that caption to close (its close box)
-//   children [CAPTION [popup]]  class, rectangle, visibility and text of each child (with popup: of the
-//                               pop-up last active above it; without a caption: of every visible dialog,
-//                               each after a "dialog=" line)
-//   access CAPTION              name, keyboard shortcut and state of each visible child as screen
-//                               readers get them (the platform's accessibility objects)
+//   children [CAPTION [popup]]  class, rectangle, visibility and text of each child (popup: of its last
+//                               active pop-up; no caption: of every visible dialog, after a "dialog=" line)
+//   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 //   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
 #include <windows.h>
@@ -79,11 +76,9 @@ int HoldFile(const char* path) {
 
 std::string Narrow(BSTR text) {
     std::string narrow(text ? SysStringLen(text) * 3 + 1 : 1, '\0');
-    narrow.resize(
-        static_cast<size_t>(text ? WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(),
-                                                       static_cast<int>(narrow.size()), nullptr, nullptr) -
-                                       1
-                                 : 0));
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text ? text : L"", -1, narrow.data(),
+                                         static_cast<int>(narrow.size()), nullptr, nullptr);
+    narrow.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
     SysFreeString(text);
     return narrow;
 }
@@ -95,9 +90,8 @@ int ReportAccessible(HWND hwnd) {
         if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
                                               reinterpret_cast<void**>(&object))))
             continue;
-        VARIANT self{};
+        VARIANT self{}; // CHILDID_SELF
         self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
         VARIANT state{};
         BSTR name = nullptr;
         BSTR shortcut = nullptr;
@@ -176,8 +170,6 @@ int main(int argc, char** argv) {
         return ReportTree(hwnd);
     if (argc == 3 && std::strcmp(command, "hold") == 0)
         return HoldFile(argv[2]);
-    std::fprintf(
-        stderr,
-        "usage: probe window|minimize|close|children|access|tree CAPTION | above UPPER LOWER | hold FILE\n");
+    std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);
     return 2;
 }

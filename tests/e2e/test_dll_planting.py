@@ -1,7 +1,6 @@
-"""DLLs planted beside the elevated setup.exe: a copy of the CD with a DLL that leaves a marker when loaded,
-planted under the names of system DLLs that Windows does not protect as KnownDLLs, and Wine told to prefer a
-copy in the program's folder for each (WINEDLLOVERRIDES "name=n,b"), as Windows does for such a DLL. A whole
-install and removal must load none of them; a program that imports winmm by name shows that the rig does
+"""DLLs planted beside the elevated setup.exe under the names of system DLLs that are not KnownDLLs, each
+leaving a marker when loaded, and Wine told to prefer the program's folder for them ("name=n,b") as Windows
+does. A whole install and removal must load none; a program importing winmm by name shows that the rig does
 load a planted DLL. With the system's own copies missing, the program says so and keeps going."""
 
 import os
@@ -16,10 +15,9 @@ from harness import (APP_NAME, CAPTION, CD, DRIVE_C, ENV, WINE, SetupCase, Setup
 
 PLANTED = ["winmm", "comctl32", "version", "uxtheme", "dwmapi", "propsys", "cryptbase", "linkinfo", "ntshrui",
            "cscapi", "profapi", "userenv"]
-# Wine's own user32.dll imports version.dll (Windows' does not), so under "version=n,b" Wine loads a planted
-# version.dll into every program that imports user32, while the process starts and before any line of the
-# program runs. It is planted all the same, but Wine is left to take its own; test_why_version_is_not_preferred
-# fails once that reason no longer holds.
+# Wine's own user32.dll imports version.dll (Windows' does not): under "version=n,b" Wine would load a planted
+# one into every program before its first line runs. It is planted, but Wine takes its own;
+# test_why_version_is_not_preferred fails once that reason no longer holds.
 NOT_PREFERRED = {"version"}
 MARKERS = DRIVE_C / "hx-planted"  # where a loaded planted DLL leaves its marker
 PLANTED_ENV = {"HX_PLANTED_MARKERS": r"C:\hx-planted", "WINEDLLOVERRIDES": ENV["WINEDLLOVERRIDES"] + "".join(

@@ -1,7 +1,6 @@
-"""Faults met by the real setup.exe, and what the user and the system are left with (exit status,
-message, files byte for byte, registry, Start menu): killed or left while copying, a full disk, the
-CD cut short, no Programs folder, a damaged product record met by Play Game. Faults during removal are test_removal's;
-links in the install folder and a pack refused before copying are in the Windows unit tests."""
+"""Faults met by setup.exe and what the user and the system are left with: killed or left while copying,
+a full disk, the CD cut short, no Programs folder, a damaged product record met by Play Game. Faults during
+removal are test_removal's; links in the install folder and refused packs, the Windows unit tests'."""
 
 import os
 import shutil

@@ -1,6 +1,5 @@
-"""Play Game and the DirectX dialog as a user meets them, on the real setup.exe: an installed state
-is made directly (files, program group, both records), the labels clicked and the boxes answered
-with the real pointer. The removal is test_removal's."""
+"""Play Game and the DirectX dialog, clicked and answered with the real pointer; an installed state is
+made directly (files, program group, both records)."""
 
 import shutil
 import time

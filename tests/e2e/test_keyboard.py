@@ -1,6 +1,5 @@
-"""The main window by keyboard, with real key presses on the real setup.exe: the hot spots as the
-controls a screen reader finds, the focus going round the live labels and lighting them, keys
-running them, and the pointer and the keyboard taking turns."""
+"""The main window by keyboard: the hot spots as the controls a screen reader finds, the focus going round
+the live labels and lighting them, keys running them, and the pointer and the keyboard taking turns."""
 
 import time
 import unittest

@@ -1,15 +1,14 @@
-"""Removal as a user meets it, by both programs that remove the game: setup.exe's Uninstall label on the
-CD, and the uninstaller hxduninst.exe that the program group's last shortcut starts, run as the shell
-runs it (the link's target in the link's working folder) with the CD out. One table of steps runs
-against each program after an install from the demo CD, so that the two cannot drift apart."""
+"""Removal by both programs that remove the game, after an install from the CD: setup.exe's Uninstall
+label, and hxduninst.exe as the group's shortcut starts it with the CD out. One table of steps runs
+against each, so that the two cannot drift apart."""
 
 import shutil
 import subprocess
 import unittest
 
-from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, DIRECTPLAY_KEY, ENV, INSTALL_DIR, PRODUCT_KEY,
-                     PROBE_EXE, WINE, ProgramRun, SetupCase, group, key_exists, make_installed, probe,
-                     read_shell_link, reg, showing, snapshot, unix_path, wait_for_window, wait_until)
+from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, ENV, INSTALL_DIR, PRODUCT_KEY, PROBE_EXE, WINE,
+                     ProgramRun, SetupCase, group, key_exists, main_windows, make_installed, probe, read_shell_link,
+                     reg, showing, snapshot, unix_path, wait_until)
 
 UNINSTALLER = "Uninstall HexbreakerDemo"  # the uninstaller's title: the caption of its boxes
 MOVED = "Unable to uninstall because of installed directory was moved or deleted."
@@ -43,10 +42,9 @@ def make_the_readme_read_only(case):
 
 
 # The steps, in order, on one installation: what is done first (and undone after), the answer to the question
-# (None: no question), the box that follows (caption: None for the program's own title) and what the run leaves:
-# "kept" (nothing changed: cancelled, or nothing found to remove), "refused" (nothing changed: the removal could
-# not start), "stopped" (the removal stopped at the read-me: the group and the records kept) or "removed". A step
-# whose programs differ gives both.
+# (None: none asked), the box that follows (caption None: the program's title) and what the run leaves: "kept"
+# (nothing changed: cancelled, or nothing to remove), "refused" (nothing changed: it could not start), "stopped"
+# (at the read-me: the group and the records kept) or "removed". A step whose programs differ gives both.
 STEPS = [
     ("Cancel", None, ("Cancel", None, None, "kept")),
     ("the install folder moved away", move_the_install_folder, ("OK", "Error", MOVED, "refused")),
@@ -84,7 +82,7 @@ class Uninstaller:
     def start(self, case):
         case.setup = ProgramRun(case.uninstaller, unix_path(case.uninstaller_folder))
         # Its first box, the question or "not installed", carries its title.
-        case.assertTrue(wait_for_window(UNINSTALLER), "the uninstaller showed nothing")
+        case.assertTrue(wait_until(lambda: main_windows(UNINSTALLER), 15), "the uninstaller showed nothing")
 
     def assert_ended(self, case, left):
         case.assert_exit(self.statuses[left])
@@ -126,8 +124,7 @@ class Removal(SetupCase):
             if self.setup:  # left by a failed step
                 self.setup.kill()
             undo()
-        self.assertEqual([unix_path(INSTALL_DIR).exists(), unix_path(group()).exists(), key_exists(PRODUCT_KEY),
-                          key_exists(DIRECTPLAY_KEY)], [False] * 4, "something of the installation stayed")
+        self.assert_removed()
         self.assertTrue(key_exists(r"HKLM\Software\Tarn"), "the maker's key went too")
         self.assertTrue(unix_path(group()).parent.exists(), "the Programs folder went too")
         self.assertTrue(unix_path(self.uninstaller).exists(), "the uninstaller went from the Windows folder")
