@@ -20,10 +20,6 @@ void require(bool condition, const char* what) {
     }
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 void checkTable(const hx::PackTable& table, std::size_t fileSize) {
     require(!table.entries.empty() && table.entries.size() == hx::loadLE16(table.header.data()),
             "entry count");
@@ -41,7 +37,8 @@ void checkTable(const hx::PackTable& table, std::size_t fileSize) {
         require(path.size() > entry.name.size() &&
                     path.compare(path.size() - entry.name.size(), entry.name.size(), entry.name) == 0,
                 "destination ends in the name");
-        require(startsWith(path, "C:\\I\\") || startsWith(path, "C:\\W\\"), "destination inside a folder");
+        require(path.rfind("C:\\I\\", 0) == 0 || path.rfind("C:\\W\\", 0) == 0,
+                "destination inside a folder");
         require(destination.keepExisting == (destination.rule == hx::DestinationRule::System), "keep flag");
     }
     require(total == table.totalSize, "total size");

@@ -1,12 +1,10 @@
 """hxpack's command line: one table of commands, each run by the native hxpack and by the Windows tree's
-hxpack.exe under Wine, in folders holding the same files. Each row gives the exit code and the text in the
-first line of stdout and of stderr ("": the stream stays empty); the usage text follows on stderr for exit
-code 2 only. Both tools must agree on output (apart from CRLF), exit codes and the files they leave.
-usage: hxpack_cli_test.py NATIVE_HXPACK (hxpack.exe is the one of the Windows tree the rig runs)"""
+hxpack.exe under Wine in folders holding the same files; both must agree on output (apart from CRLF), exit
+codes and the files they leave. usage: hxpack_cli_test.py NATIVE_HXPACK"""
 
-import importlib.util
 import os
 import pty
+import runpy
 import subprocess
 import sys
 import tempfile
@@ -20,11 +18,7 @@ WINDOWS = Path(subprocess.run(["bash", "-c", f'. "{ROOT}/tests/rig/wine-env" >/d
                               capture_output=True, text=True, check=True).stdout.strip()) / "hxpack.exe"
 
 
-# Packs laid out byte by byte, as the fuzzer's seeds are.
-seeds_source = importlib.util.spec_from_file_location("seeds", ROOT / "tests" / "fuzz" / "make-seeds.py")
-seeds = importlib.util.module_from_spec(seeds_source)
-seeds_source.loader.exec_module(seeds)
-pack = seeds.pack
+pack = runpy.run_path(ROOT / "tests" / "fuzz" / "make-seeds.py")["pack"]  # packs laid out byte by byte
 
 
 INPUTS = {"readme.txt": b"Hello.\r\n", "canyon.mfd": b"", "hxsnd.dll": os.urandom(300000)}
@@ -36,7 +30,8 @@ FILES = {**INPUTS, "made.pak": b"an old pack", "damaged.pak": DAMAGED, "cut.pak"
          "clock$.txt": b"x", "nul.txt": b"x", "x.pak": b"the old pack", "elsewhere.txt": b"keep me"}
 PARENT = 'hxpack: parent.pak: entry 0 "..\\win.ini": name has a ".." component'
 
-# args, exit code, stdout's and stderr's first line, where: "both", "native" (Wine can't show it), "tty".
+# args, exit code, the text in stdout's and in stderr's first line ("": the stream stays empty; the usage
+# text follows on stderr for exit code 2 only), where: "both", "native" (Wine can't show it), "tty".
 ROWS = [
     ("create made.pak readme.txt canyon.mfd hxsnd.dll", 0, "", "", "both"),
     ("list made.pak", 0, "0\treadme.txt\t89\t8\t<install>\\readme.txt", "", "both"),

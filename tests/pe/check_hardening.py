@@ -1,12 +1,7 @@
-"""Reads the built Windows programs and fails when a hardening property is lost: ASLR (with the
-relocations it needs) and DEP, high-entropy ASLR in 64-bit programs, the stack protector and the
-fortified string functions in every .exe (found by the messages of their failure handlers, which
-only come along when compiled code calls them), imports of system DLLs only (the programs that run
-with administrator rights: by name only DLLs that Windows always takes from the system folder),
-version fields that old Windows accepts (at most 5.1, XP, for 32-bit programs; 5.2, the first 64-bit
-Windows, for 64-bit ones) and the elevated programs' manifests (administrator rights, the compatibility section, their own
-architecture).
-The headers are read with the cross toolchain's objdump.
+"""Fails when a built Windows program loses a hardening property: ASLR (with its relocations), DEP,
+high-entropy ASLR (64-bit), the stack protector and fortified string functions in every .exe (found by
+their failure handlers' messages), imports of system DLLs only, version fields old Windows accepts, and
+the elevated programs' manifests. The headers are read with the cross toolchain's objdump.
 
 usage: check_hardening.py ARCH PROGRAM...   (ARCH: i686 or x86_64)
 """
@@ -20,7 +15,7 @@ from pathlib import Path
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, RELOCS_STRIPPED = 0x0040, 0x0020, 0x0100, 0x0001
 FORMATS = {"i686": "pei-i386", "x86_64": "pei-x86-64"}
 MANIFEST_ARCH = {"i686": b'processorArchitecture="x86"', "x86_64": b'processorArchitecture="amd64"'}
-NEWEST_VERSION = {"i686": (5, 1), "x86_64": (5, 2)}
+NEWEST_VERSION = {"i686": (5, 1), "x86_64": (5, 2)}  # XP, and the first 64-bit Windows
 # DLLs every Windows installation has; anything else would have to travel with the program.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "winmm.dll", "msvcrt.dll", "psapi.dll",
@@ -29,12 +24,9 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell
 # never loaded in their place. Any other DLL imported by name is looked for in the program's folder first.
 KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
               "comdlg32.dll", "msvcrt.dll", "psapi.dll", "shlwapi.dll", "imm32.dll", "rpcrt4.dll", "ws2_32.dll"}
-# What each program may import by name; the programs not named here, any system DLL. The elevated ones load
-# every other DLL they need by its full path in the system folder.
-ALLOWED_IMPORTS = {
-    "setup.exe": KNOWN_DLLS,
-    "hxduninst.exe": KNOWN_DLLS,  # the uninstaller runs elevated too
-}
+# The programs that run with administrator rights import by name only KnownDLLs and load every other DLL
+# they need by its full path in the system folder; the others may import any system DLL.
+ELEVATED = {"setup.exe", "hxduninst.exe"}
 
 
 def headers(arch, path):
@@ -66,11 +58,11 @@ class Hardening(unittest.TestCase):
                 self.assertGreater(relocations, 0, "a relocation table for ASLR")
                 if self.arch == "x86_64":
                     self.assertTrue(dll_characteristics & HIGH_ENTROPY_VA, "high-entropy ASLR")
-                allowed = ALLOWED_IMPORTS.get(Path(path).name.lower(), SYSTEM_DLLS)
+                allowed = KNOWN_DLLS if Path(path).name.lower() in ELEVATED else SYSTEM_DLLS
                 self.assertEqual(sorted(imports - allowed), [], "imports by name only the DLLs it may")
                 for kind, version in versions.items():
                     self.assertLessEqual(version, NEWEST_VERSION[self.arch], f"{kind} version")
-                if Path(path).name in ("setup.exe", "hxduninst.exe"):
+                if Path(path).name.lower() in ELEVATED:
                     manifest = Path(path).read_bytes()
                     self.assertIn(b'level="requireAdministrator"', manifest)
                     self.assertIn(b"<compatibility", manifest)
