@@ -6,7 +6,7 @@
 # what is missing first. Which Windows tree they run is decided by
 # tests/rig/wine-env (HX_WINE_ARCH=x86_64 forces the 64-bit one).
 
-.PHONY: all deps build build-win build-win64 build-host test demo cd fuzz fuzz-long bench format clean
+.PHONY: all deps build build-win build-win64 build-host test demo cd fuzz fuzz-long bench mutants format clean
 
 all: build
 
@@ -56,6 +56,11 @@ fuzz-long: deps
 bench: deps
 	$(MAKE) build
 	bench/run
+
+# Small faults planted one at a time in a scratch copy of the tree (build/mutants), each checked by
+# the unit suites (HX_MUTANTS_E2E=1: by the end-to-end suite too when they miss it). Not part of test.
+mutants: deps
+	tests/rig/with-display tools/mutants/run
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,6 +1,7 @@
 """The demo CD as it ships, and the whole install from it: the disc image made by demo/make-iso and
 read back with xorriso (the Joliet tree, the names Windows sees), shown as the CD-ROM drive D:, and
-the setup.exe on it run through an install and a second install. The removal is test_removal's."""
+the setup.exe on it run through an install and a second install over longer files. The removal is
+test_removal's."""
 
 import configparser
 import os
@@ -65,6 +66,8 @@ class CdImageInstall(SetupCase):
         self.assertFalse(command_lines("notepad"))
         self.close_programs()
         links = {p.name: p.stat().st_mtime_ns for p in unix_path(group()).iterdir()}
+        for path in filter(Path.is_file, unix_path(INSTALL_DIR).rglob("*")):  # the second install writes over
+            path.write_bytes(path.read_bytes() + b"the tail of a longer file")  # longer files
         self.install_with_defaults("y", disc=self.disc)
         self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),

@@ -129,7 +129,8 @@ TEST(PackWriter, RefusesWhatThePackCannotHoldWithAOneLineReason) {
         {{}, {}, {}, "at least one"},
         {std::vector<PackItem>(kMaxEntries + 1, {"n", 0}), {}, {}, "65535"},
         {{{"ok.txt", 1}, {"..\\win.ini", 1}}, {}, {}, "entry 1 \"..\\win.ini\": name has a \"..\" component"},
-        {{{"a", 100}, {"big.dat", 0x80000000u - 120}}, {}, {}, "entry 1 \"big.dat\""},
+        {{{"a", 100}, {"big.dat", 0x80000000u - 152}}, {}, {}, "entry 1 \"big.dat\""}, // data ends at 2^31
+        {{{"a", 100}, {"big.dat", 0x80000000u - 153}}, {}, {}, "no PackWriteError"},   // a byte short
         {{{"a", 1}, {"b", 1}}, {0, 0}, {}, "permutation"},
         {{{"a", 2}, {"b", 2}}, {}, {"abc"}, "entry 0 \"a\": more data"},
         {{{"a", 2}, {"b", 2}}, {}, {"ab", "b"}, "entry 1 \"b\": data ends after 1 of 2 bytes"},

@@ -132,7 +132,10 @@ TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
 TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
     const std::vector<FixtureEntry> entries = {
         {"empty.txt", ""}, {"one.dat", patternBytes(kPiece, 1)}, {"two.dat", patternBytes(kPiece + 1, 2)}};
-    WritePack(entries, {{2, 1, 0}}); // the data stored back to front
+    WritePack(entries, {{2, 1, 0}});                           // the data stored back to front
+    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr)); // longer files where they go: replaced whole
+    for (const FixtureEntry& entry : entries)
+        hx::fixture::writeFile(JoinPath(m_install, entry.name), std::vector<std::uint8_t>(kPiece + 2, 'x'));
 
     RunCopyDialog(IDOK);
 
@@ -147,18 +150,20 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
         EXPECT_EQ(ReadWholeFile(JoinPath(m_install, entry.name)), entry.data) << entry.name;
 }
 
-// A path holds at most 259 characters: under 230 every destination fits; under 245 "Multi\\canyon.mfd"
-// does not, and the copying fails as on a full disk rather than leave that entry out.
-TEST_F(CopyDialogTest, AnInstallDirectoryNearThePathLimitInstallsCompletelyOrFails) {
+// Both sides of both limits (259 characters a path, 248 its folder part); then under 242 "Multi\\canyon.mfd"
+// fits at 259, under 244 (Wine opens 260) not: the copying fails as on a full disk rather than skip it.
+TEST_F(CopyDialogTest, AnInstallDirectoryAtThePathLimitInstallsCompletelyOrFails) {
+    for (const auto& [folder, name, tooLong] : {std::tuple{248, 10, false}, {248, 11, true}, {249, 1, true}})
+        EXPECT_EQ(DestinationTooLong(std::string(folder, 'f') + "\\" + std::string(name, 'n')), tooLong);
     WritePack({{"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}});
-    for (const size_t length : {230, 245}) {
+    for (const size_t length : {242, 244}) {
         SCOPED_TRACE(length);
         const std::string parent = JoinPath(m_games, std::string(length - m_games.size() - 16, 'd'));
         ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr)) << parent;
         m_install = JoinPath(parent, "HexbreakerDemo");
         ASSERT_EQ(m_install.size(), length);
 
-        const bool fits = length == 230;
+        const bool fits = length == 242;
         RunCopyDialog(fits ? IDOK : -1, fits ? "" : kWriteFailed);
         const Names installed = {"Multi", "Multi\\canyon.mfd", "Profiles", "last.txt", "readme.txt"};
         EXPECT_EQ(Listing(m_install), fits ? installed : Names{"Profiles"});
@@ -212,7 +217,7 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     m_user.answers = {ConfirmAnswer::Exit};
 
     RunCopyDialog(IDCANCEL, "", [](ObservedCopyDlg& dialog) {
-        if (dialog.ticks.back().rfind("7 524288 ", 0) == 0) // game.dat, 2 pieces written
+        if (dialog.ticks.back().rfind("7 524288 524324 ", 0) == 0) // game.dat, 2 pieces; the DLL's bytes too
             PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(m_user.questions, 1);

@@ -60,17 +60,21 @@ TEST_F(StartState, TheProductKeyAloneCountsAsInstalledAndPathsAreReadWholeOrNotA
     }
 }
 
-// A click acts on the label the last move found, wherever the click itself lies.
+// A click acts on the label the last move found, wherever it lies; greyed Play Game and Uninstall do nothing.
 TEST_F(StartState, AClickActsOnTheLabelOfTheLastMoveAndExitQuitsWith18) {
     CSetupMainDlg window;
     AfxGetApp()->m_pMainWnd = &window;
+    uitest::User user;
     uitest::RunSoon([&] {
-        window.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(380, 230));
-        window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        for (const LPARAM at : {MAKELPARAM(330, 20), MAKELPARAM(300, 230), MAKELPARAM(380, 230)}) {
+            window.SendMessage(WM_MOUSEMOVE, 0, at);
+            window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        }
     });
     EXPECT_EQ(window.DoModal(), -1);
     AfxGetApp()->m_pMainWnd = nullptr;
     uitest::ExpectQuit(kQuitExitCode);
+    EXPECT_EQ(user.boxes, std::vector<std::string>{});
 }
 
 } // namespace

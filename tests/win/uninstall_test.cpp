@@ -1,10 +1,11 @@
-// DeleteTree on real folders: where an undeletable file stops it, links it must never follow. The
-// uninstaller's run around the same removal: its boxes and exit statuses.
+// The removal on real folders: where an undeletable file stops it, links it must never follow, the
+// records. The uninstaller's run around the same removal: its boxes and exit statuses.
 #include "file.h"
 #include "pack_fixture.h"
+#include "main_dlg.h"
+#include "product.h"
 #include "registry.h"
 #include "registry_records.h"
-#include "removal.h"
 #include "ui_helpers.h"
 #include "uninstall_app.h"
 
@@ -45,27 +46,40 @@ void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     ASSERT_EQ(Exists(path), wanted) << commandLine;
 }
 
-// DeleteTree's file error, if any; a removal that stops leaves the current directory there.
-std::string DeleteTreeReporting() {
+// The removal as Uninstall runs it after OK in its question, and its file error, if any: a removal that
+// stops there keeps both records and ends nothing. The current directory is put back wherever it stopped.
+std::string RemovalReporting() {
+    CSetupMainDlg window;
+    window.m_strInstalledPath = std::string(kBase) + "\\" + kTree;
+    uitest::User user; // answers the question OK, and the closing box
     std::string error;
     try {
-        DeleteTree(kTree);
+        window.OnUninstall();
     } catch (const CFileException& exception) {
         error = exception.GetErrorMessage();
     }
     SetCurrentDirectoryA(kBase);
+    MSG quit{}; // posted, and left for the loops outside
+    const bool quits =
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == kQuitExitCode;
+    EXPECT_EQ(quits, error.empty());
+    for (const char* record : {kProductKey, kDirectPlayKey}) // both go, or neither
+        EXPECT_EQ(ReadMachineText(record, "Path").empty(), error.empty()) << record;
     return error;
 }
 
-class DeleteTreeTest : public testing::Test {
+class RemovalTest : public testing::Test {
 protected:
     void SetUp() override {
         TearDown();
         ASSERT_TRUE(CreateDirectoryA(kBase, nullptr) && SetCurrentDirectoryA(kBase));
         ASSERT_TRUE(CreateDirectoryA(kTree, nullptr) && CreateDirectoryA("outside", nullptr));
+        for (const char* record : {kProductKey, kDirectPlayKey})
+            WriteAppRecord(record, std::string(kBase) + "\\" + kTree);
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
+        DeleteAppRecords();
         if (Exists(kBase)) // an rm of nothing would still be running when SetUp makes it again
             RunHost("/bin/rm -rf hx_delete_tree", kBase, false);
     }
@@ -73,7 +87,7 @@ protected:
 
 // An undeletable file ends the removal: sub-folders go while the folder is enumerated, then its
 // files in the order found, up to that one. Dot-named folders are skipped.
-TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
+TEST_F(RemovalTest, UndeletableFileStopsTheRemovalThere) {
     for (const bool readOnly : {true, false}) {
         SCOPED_TRACE(readOnly ? "read-only" : "held open");
         SetUp();
@@ -92,9 +106,9 @@ TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
         const auto at = std::find(files.begin(), files.end(), "k.dat");
         ASSERT_NE(at, files.end());
 
-        EXPECT_EQ(DeleteTreeReporting(),
-                  readOnly ? "Access to an unnamed file was denied."
-                           : "A sharing violation occurred while accessing an unnamed file.");
+        EXPECT_EQ(RemovalReporting(), readOnly
+                                          ? "Access to an unnamed file was denied."
+                                          : "A sharing violation occurred while accessing an unnamed file.");
         held.Abort();
         EXPECT_FALSE(Exists(InTree("Multi")) || Exists(InTree("zeta")));
         EXPECT_TRUE(Exists(InTree(".cache")));
@@ -103,7 +117,7 @@ TEST_F(DeleteTreeTest, UndeletableFileStopsTheRemovalThere) {
     }
 }
 
-TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
+TEST_F(RemovalTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     for (const char* folder : {"outside/full", "outside/empty", "HexbreakerDemo/Multi"})
         CreateDirectoryA(folder, nullptr);
     for (const char* file :
@@ -113,7 +127,7 @@ TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
          {std::pair{"Multi/to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
         RunHost("/bin/ln -sr outside/" + std::string(target) + " " + InTree(link), InTree(link), true);
 
-    EXPECT_EQ(DeleteTreeReporting(), "");
+    EXPECT_EQ(RemovalReporting(), "");
     EXPECT_TRUE(Exists("outside/full/canary.txt") && Exists("outside/empty") && Exists("outside/saved.txt"));
     EXPECT_FALSE(Exists(InTree("Multi/canyon.mfd")));
     // A link the platform cannot remove by itself stays, and so do the folders holding it.
@@ -125,12 +139,12 @@ TEST_F(DeleteTreeTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     SetUp();
     ASSERT_TRUE(CreateDirectoryA("outside/game", nullptr) && RemoveDirectoryA(kTree));
     RunHost("/bin/ln -sr outside/game HexbreakerDemo", kTree, true);
-    EXPECT_EQ(DeleteTreeReporting(), "");
+    EXPECT_EQ(RemovalReporting(), "");
     EXPECT_TRUE(Exists("outside/game"));
 }
 // Every box is answered OK; each is read as "<icon> <caption>: <text>". The record and the folder
 // stay unless the removal completes.
-TEST_F(DeleteTreeTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
+TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
     const std::string question = "exclamation remove_tests: Are you sure to uninstall HexbreakerDemo?";
     const std::string notInstalled = "information remove_tests: HexbreakerDemo is not installed.";
     const std::string installed = std::string(kBase) + "\\" + kTree;
