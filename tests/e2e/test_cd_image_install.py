@@ -11,7 +11,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from harness import (CD_IMAGE, DOSDEVICES, ENV, RIG, ROOT, SetupCase, command_lines, group, probe, unix_path,
+from harness import (CD_IMAGE, DOSDEVICES, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe, unix_path,
                      wait_until)
 
 XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
