@@ -101,6 +101,7 @@ protected:
             dialog.afterTick = afterTick;
             const INT_PTR ended = dialog.DoModal();
             EXPECT_EQ(ended, result);
+            EXPECT_TRUE(IsWindowEnabled(mainWindow.m_hWnd)); // its owner back in use
             m_ticks = dialog.ticks;
             EXPECT_EQ(dialog.Owner(), &mainWindow);
             if (ended != -1)

@@ -1,10 +1,12 @@
-// The main window: which label a point hits, the start-state reads, the window run modally in this process.
+// The main window: which label a point hits, the one running copy, the start-state reads, the window run
+// modally in this process.
 #include "app.h"
 #include "hot_spots.h"
 #include "main_dlg.h"
 #include "product.h"
 #include "registry.h"
 #include "registry_records.h"
+#include "running_copy.h"
 #include "ui_helpers.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,12 @@ TEST(HotSpots, OverlapsGoToTheFirstLabelAndEdgesAreHalfOpen) {
     };
     for (const auto& [at, spot] : cases)
         EXPECT_EQ(HitTestHotSpot(at), spot) << at.x << "," << at.y;
+}
+
+// A second copy's claim of the running copy's mutex is refused.
+TEST(RunningCopy, OnlyTheFirstClaimSucceeds) {
+    EXPECT_TRUE(ClaimRunningCopy("HexbreakerDemoRunningCopyTest"));
+    EXPECT_FALSE(ClaimRunningCopy("HexbreakerDemoRunningCopyTest"));
 }
 
 // Writes a value under HKLM, making its key; an empty value is deleted.
