@@ -17,8 +17,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from harness import (CAPTION, CD, ENV, PRODUCT_KEY, PROBE_EXE, WINE, children, click_at, click_button, group, reg,  # noqa: E402
-                     showing, start_setup, wait_for_window, wait_until, xdotool)
+from harness import (CAPTION, CD, ENV, PRODUCT_KEY, PROBE_EXE, WINE, SetupRun, children, click_at,  # noqa: E402
+                     click_button, group, main_windows, reg, showing, wait_until, xdotool)
 
 HXPACK = ROOT / "build" / "bin" / "hxpack"
 SCREENS = Path(sys.argv[1])
@@ -42,6 +42,15 @@ def popup_shows(text):
     """Whether the window last active above the main window shows a control whose text starts
     with `text`."""
     return any(label.startswith(text) for _, _, visible, label in children(CAPTION, of_popup=True) if visible)
+
+
+def start_setup():
+    setup = SetupRun()
+    if not wait_until(main_windows, 15):
+        setup.kill()
+        raise SystemExit("tour: the main window did not appear")
+    time.sleep(0.3)
+    return setup
 
 
 def wait_for_popup(text, timeout=20):
@@ -140,7 +149,7 @@ def removal():
     CD.mkdir()
     explorer = subprocess.Popen([WINE, "explorer", group()], env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        if not wait_for_window("HexbreakerDemo"):
+        if not wait_until(lambda: main_windows("HexbreakerDemo"), 15):
             raise SystemExit("tour: no Explorer window on the program group")
         time.sleep(1.5)
         # Into the list of shortcuts, below them; typing the name selects the uninstaller's, Enter starts it.
