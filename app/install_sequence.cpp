@@ -1,4 +1,5 @@
-// The Install operation: destination, copying, program group, records, read-me, Explorer.
+// The Install operation: destination, copying, program group, records and the entry of the list of
+// installed programs, read-me, Explorer.
 #include "main_dlg.h"
 
 #include "copy_progress_dlg.h"
@@ -61,6 +62,7 @@ void CSetupMainDlg::OnInstall() {
         CreateGroupShortcuts(m_strInstallDir, m_strSystemRoot);
     WriteAppRecord(kProductKey, m_strInstallDir);
     WriteAppRecord(kDirectPlayKey, m_strInstallDir);
+    WriteUninstallEntry(m_strInstallDir, m_strSystemRoot, copyDlg.BytesWritten());
     PlayCue(this, kCueInstallComplete, SND_SYNC);
 
     if (MessageBox(kReadmeQuestion, "", MB_YESNO | MB_ICONQUESTION) == IDYES) {

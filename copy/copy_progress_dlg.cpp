@@ -215,6 +215,7 @@ CCopyProgressDlg::TickFailure CCopyProgressDlg::CopyNextPiece() {
         return TickFailure::Write;
     }
     m_dwTotalDone += piece.count;
+    m_ullBytesWritten += piece.count;
     if (piece.finishesEntry) {
         ++m_nCurrent;
         m_dwFileDone = 0;

@@ -36,6 +36,9 @@ public:
     // removes "Multi" and the install directory when they are empty. Failures are ignored.
     void RemoveCopiedFiles();
 
+    // The bytes written into files so far; entries skipped (kept or not creatable) add nothing.
+    std::uint64_t BytesWritten() const { return m_ullBytesWritten; }
+
 protected:
     // An entry's location record: where its data starts in the pack, and how many bytes it has.
     struct Location {
@@ -58,6 +61,7 @@ protected:
     DWORD m_dwFileDone = 0;  // bytes of it written so far; 0: not started
     int m_nTotalSize = 0;    // the sum of all entry sizes
     DWORD m_dwTotalDone = 0; // bytes handled overall, skipped entries included
+    std::uint64_t m_ullBytesWritten = 0;
     CStatic m_staticFile;
     CProgressCtrl m_progressTotal;
     CProgressCtrl m_progressFile;

@@ -37,6 +37,11 @@ public:
     std::string QueryText(const char* name, DWORD capacity = MAX_PATH) const;
     // Stores a REG_SZ value; the stored size counts the terminating NUL.
     LONG SetText(const char* name, const std::string& text) const;
+    // Stores a REG_DWORD value.
+    LONG SetDword(const char* name, DWORD value) const {
+        return RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                              sizeof value);
+    }
 
     HKEY m_hKey = nullptr;
 

@@ -1,7 +1,7 @@
 #pragma once
-// Removing an installation: the install folder, the Start-menu program group and both records,
-// with the boxes that ask and tell. setup.exe's Uninstall and the uninstaller hxduninst.exe both
-// run this code; it needs no window of theirs.
+// Removing an installation: the install folder, the Start-menu program group, both records and the
+// entry of the list of installed programs, with the boxes that ask and tell. setup.exe's Uninstall
+// and the uninstaller hxduninst.exe both run this code; it needs no window of theirs.
 
 #include <windows.h>
 
@@ -11,14 +11,15 @@
 bool ConfirmRemoval();
 
 enum class RemovalOutcome {
-    Removed,           // the install folder, the program group and both records are gone
+    Removed,           // the install folder, the program group, the records and the entry are gone
     InstallFolderGone, // the installed path could not be entered: nothing was changed
 };
 
 // Removes the installation whose "Path" record is `installedPath`: the folder of the product's
-// name in that path's parent, the program group, then the product and DirectPlay records. A file
-// that cannot be deleted throws CFileException and ends the removal there, the group and the
-// records kept, so that it can be tried again. Leaves the current directory where it ended.
+// name in that path's parent, the program group, then the product and DirectPlay records and the
+// entry of the list of installed programs. A file that cannot be deleted throws CFileException and
+// ends the removal there, the group, the records and the entry kept, so that it can be tried
+// again. Leaves the current directory where it ended.
 RemovalOutcome RemoveInstallation(const std::string& installedPath);
 
 // Tells the outcome in a box owned by `owner` (none: the box stands alone): "Uninstall

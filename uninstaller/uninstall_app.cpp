@@ -21,9 +21,13 @@ BOOL CUninstallApp::InitInstance() {
 }
 
 int RunUninstall() {
-    // A key without a usable "Path" names nothing to remove.
+    // A key without a usable "Path" names nothing to remove. Without the product record, an entry
+    // left in the list of installed programs leads nowhere: it goes, so that the user can clear it.
+    // A damaged record keeps it: the game may still be there.
     const ProductRecord record = ReadProductRecord();
     if (!record.installed || record.installedPath.empty()) {
+        if (!record.installed)
+            DeleteUninstallEntry();
         AfxMessageBox(kNotInstalled, MB_OK | MB_ICONINFORMATION);
         return kStatusNothingDone;
     }

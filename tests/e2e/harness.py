@@ -26,6 +26,7 @@ CAPTION = "HexbreakerDemo Installer"
 APP_NAME = "setup"  # the caption of the program's own boxes: its file name
 PRODUCT_KEY = r"HKLM\Software\Tarn\HexbreakerDemo"
 DIRECTPLAY_KEY = r"HKLM\Software\Microsoft\DirectPlay\Applications\HexbreakerDemo"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\HexbreakerDemo"
 SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 INSTALL_DIR = r"C:\HexbreakerDemo"
 ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
@@ -92,6 +93,25 @@ def registry_values(key):
         return None
     rows = (line.strip().split("    ") for line in result.stdout.splitlines())
     return [(row[0], row[2] if len(row) > 2 else "") for row in rows if len(row) >= 2 and row[1] == "REG_SZ"]
+
+
+def typed_values(key):
+    """Every value of a key by name, as (type, text) the way `wine reg query` shows them; None when absent."""
+    result = reg("query", key, check=False)
+    if result.returncode != 0:
+        return None
+    rows = (line.strip().split("    ") for line in result.stdout.splitlines() if line.startswith("    "))
+    return {row[0]: (row[1], row[2] if len(row) > 2 else "") for row in rows if len(row) >= 2}
+
+
+def version_text(name):
+    """A text of the programs' version resource, as its script states it."""
+    return re.search(rf'VALUE "{name}", "([^"]*)"', (ROOT / "res" / "version.rc2").read_text())[1]
+
+
+def uninstall_list():
+    """What Wine's own reader of the list of installed programs shows: one "KEY|||DisplayName" line each."""
+    return wine("uninstaller", "--list").stdout.split()
 
 
 def records(install_dir=INSTALL_DIR):
@@ -180,6 +200,13 @@ def large_pack():
     subprocess.run([HXPACK, "create", work / "hxdemo.pak", *sorted((work / "files").iterdir())], check=True,
                    capture_output=True)
     return work / "hxdemo.pak"
+
+
+def pack_destinations(pack, install_dir):
+    """Each pack entry's name and the Windows path the native tool lists as its destination."""
+    listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
+    return [(entry[1], entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"))
+            for entry in (line.split("\t") for line in listing.splitlines() if not line.startswith("total"))]
 
 
 def tree(folder):
@@ -307,7 +334,7 @@ def set_installed(path=INSTALL_DIR):
 
 def remove_installation():
     """No records, no install folder, no program group, none of the files an install puts in C:\\windows."""
-    for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
+    for key in (PRODUCT_KEY, DIRECTPLAY_KEY, UNINSTALL_KEY):
         reg("delete", key, "/f", check=False)
     for folder in (INSTALL_DIR, group()):
         shutil.rmtree(unix_path(folder), ignore_errors=True)
@@ -331,9 +358,10 @@ def make_installed():
 
 
 def snapshot():
-    """Everything removal touches: the files of the install folder and the group, and the two records."""
+    """Everything removal touches: the files of the install folder and the group, the two records and the entry
+    of the list of installed programs."""
     return [tree(unix_path(INSTALL_DIR)), tree(unix_path(group())), key_exists(PRODUCT_KEY),
-            key_exists(DIRECTPLAY_KEY)]
+            key_exists(DIRECTPLAY_KEY), key_exists(UNINSTALL_KEY)]
 
 
 class SetupCase(unittest.TestCase):
@@ -438,14 +466,26 @@ class SetupCase(unittest.TestCase):
     def assert_files_installed(self, pack, install_dir=INSTALL_DIR):
         """Every pack entry where the native tool lists its destination, byte for byte."""
         files = pack_files(pack)
-        listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
-        for entry in (line.split("\t") for line in listing.splitlines() if not line.startswith("total")):
-            destination = entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows")
-            self.assertEqual(unix_path(destination).read_bytes(), files[entry[1]], f"{destination} differs")
+        for name, destination in pack_destinations(pack, install_dir):
+            self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
 
-    def assert_records(self, install_dir=INSTALL_DIR):
+    def assert_records(self, install_dir=INSTALL_DIR, pack=None):
+        """Both records, and the entry of the list of installed programs with every value's type and text; with
+        `pack` (an install that wrote all of it), its size: the KiB, rounded up, of the files where it put them."""
         for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
             self.assertEqual(registry_values(key), records(install_dir), key)
+        entry = typed_values(UNINSTALL_KEY)
+        self.assertIsNotNone(entry, "no entry in the list of installed programs")
+        self.assertEqual(entry.pop("EstimatedSize")[0], "REG_DWORD")
+        self.assertEqual(entry, {
+            "DisplayName": ("REG_SZ", "HexbreakerDemo"), "UninstallString": ("REG_SZ", r'"C:\windows\hxduninst.exe"'),
+            "DisplayIcon": ("REG_SZ", install_dir + r"\Hxdemo.exe,0"), "InstallLocation": ("REG_SZ", install_dir),
+            "Publisher": ("REG_SZ", version_text("CompanyName")),
+            "DisplayVersion": ("REG_SZ", version_text("ProductVersion")), "NoModify": ("REG_DWORD", "0x1"),
+            "NoRepair": ("REG_DWORD", "0x1"), "InstallDate": ("REG_SZ", time.strftime("%Y%m%d"))})
+        if pack:
+            size = sum(unix_path(destination).stat().st_size for _, destination in pack_destinations(pack, install_dir))
+            self.assertEqual(typed_values(UNINSTALL_KEY)["EstimatedSize"], ("REG_DWORD", hex(-(-size // 1024))))
 
     def assert_shortcuts(self, install_dir=INSTALL_DIR):
         """The four links of the program group: target (any case), description, working directory."""
@@ -461,8 +501,9 @@ class SetupCase(unittest.TestCase):
     def assert_removed(self):
         """No install folder, program group or record is left."""
         self.assertEqual([unix_path(INSTALL_DIR).exists(), unix_path(group()).exists(), key_exists(PRODUCT_KEY),
-                          key_exists(DIRECTPLAY_KEY)], [False] * 4, "something of the installation stayed")
+                          key_exists(DIRECTPLAY_KEY), key_exists(UNINSTALL_KEY)], [False] * 5,
+                         "something of the installation stayed")
 
     def assert_nothing_recorded(self):
-        self.assertEqual([registry_values(PRODUCT_KEY), registry_values(DIRECTPLAY_KEY)], [None, None])
+        self.assertEqual([registry_values(key) for key in (PRODUCT_KEY, DIRECTPLAY_KEY, UNINSTALL_KEY)], [None] * 3)
         self.assertFalse(unix_path(group()).exists(), "a program group was made")

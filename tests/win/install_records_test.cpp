@@ -3,11 +3,13 @@
 #include "registry.h"
 #include "registry_records.h"
 #include "ui_helpers.h"
+#include "version_info.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <set>
+#include <tuple>
 
 namespace {
 constexpr const char* kRecordKey = "Software\\HxRecordTest";
@@ -60,6 +62,49 @@ TEST_F(AppRecord, KeyThatCannotBeCreatedIsSkippedWithoutAMessage) {
     WriteAppRecord(kUnderVolatileKey, "C:\\HexbreakerDemo");
     EXPECT_EQ(user.boxes, std::vector<std::string>{});
     EXPECT_EQ(StoredValues(kUnderVolatileKey), std::vector<std::string>{});
+}
+
+// KiB rounded up; beyond what a REG_DWORD holds, its largest value.
+TEST(UninstallEntry, EstimatedSizeInKiBRoundedUpAndClamped) {
+    constexpr std::uint64_t kGiB = 1u << 30;
+    const std::pair<std::uint64_t, DWORD> sizes[] = {{0, 0},
+                                                     {1, 1},
+                                                     {1024, 1},
+                                                     {1025, 2},
+                                                     {5 * kGiB + 1, 5 * 1024 * 1024 + 1},
+                                                     {4096 * kGiB - 2048, MAXDWORD - 1},
+                                                     {4096 * kGiB - 1025, MAXDWORD},
+                                                     {4096 * kGiB, MAXDWORD},
+                                                     {~std::uint64_t(0), MAXDWORD}};
+    for (const auto& [bytes, kib] : sizes)
+        EXPECT_EQ(EstimatedSizeKiB(bytes), kib) << bytes;
+}
+
+TEST(UninstallEntry, InstallDateIsYearMonthDayInEightDigits) {
+    SYSTEMTIME date{};
+    for (const auto& [year, month, day, text] :
+         {std::tuple{2026, 12, 8, "20261208"}, {1999, 1, 31, "19990131"}}) {
+        date.wYear = static_cast<WORD>(year), date.wMonth = static_cast<WORD>(month),
+        date.wDay = static_cast<WORD>(day);
+        EXPECT_EQ(InstallDateText(date), text);
+    }
+}
+
+// This program carries the programs' version resource: its texts are read from the resource's bytes,
+// and damaged bytes give nothing.
+TEST(VersionTexts, ReadFromTheOwnResourceNothingFromDamagedBytes) {
+    EXPECT_EQ(OwnVersionText("CompanyName"), "Tarn");
+    EXPECT_EQ(OwnVersionText("ProductVersion"), "1.0.0.0");
+    EXPECT_EQ(OwnVersionText("ProductName"), "HexbreakerDemo");
+    EXPECT_EQ(OwnVersionText("Company"), "");
+    const HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(resource, nullptr);
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
+    std::vector<std::uint8_t> copy(bytes, bytes + SizeofResource(nullptr, resource));
+    EXPECT_EQ(FindVersionText(copy.data(), copy.size() - 1, "CompanyName"), "");
+    EXPECT_EQ(FindVersionText(copy.data(), 5, "CompanyName"), "");
+    copy[0] = copy[1] = 0xff; // the whole resource longer than its bytes
+    EXPECT_EQ(FindVersionText(copy.data(), copy.size(), "CompanyName"), "");
 }
 
 TEST(ProgramsFolder, ReadWholeUpToTheBufferElseEmpty) {

@@ -63,8 +63,9 @@ std::string RemovalReporting() {
     const bool quits =
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == kQuitExitCode;
     EXPECT_EQ(quits, error.empty());
-    for (const char* record : {kProductKey, kDirectPlayKey}) // both go, or neither
+    for (const char* record : {kProductKey, kDirectPlayKey}) // all three go, or none
         EXPECT_EQ(ReadMachineText(record, "Path").empty(), error.empty()) << record;
+    EXPECT_EQ(ReadMachineText(kUninstallEntryKey, "DisplayName").empty(), error.empty());
     return error;
 }
 
@@ -76,6 +77,7 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(kTree, nullptr) && CreateDirectoryA("outside", nullptr));
         for (const char* record : {kProductKey, kDirectPlayKey})
             WriteAppRecord(record, std::string(kBase) + "\\" + kTree);
+        WriteUninstallEntry(std::string(kBase) + "\\" + kTree, "C:\\windows", 0);
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
@@ -143,7 +145,8 @@ TEST_F(RemovalTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     EXPECT_TRUE(Exists("outside/game"));
 }
 // Every box is answered OK; each is read as "<icon> <caption>: <text>". The record and the folder
-// stay unless the removal completes.
+// stay unless the removal completes; the entry of the list of installed programs goes with them, or
+// when there is no record at all.
 TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
     const std::string question = "exclamation remove_tests: Are you sure to uninstall HexbreakerDemo?";
     const std::string notInstalled = "information remove_tests: HexbreakerDemo is not installed.";
@@ -153,21 +156,25 @@ TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
         DWORD attributes;                // of a file in the install folder
         std::vector<std::string> boxes;
         int status;
+        bool entryKept;
     } cases[] = {
-        {std::nullopt, FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone},
-        {"", FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone},
+        {std::nullopt, FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone, false},
+        {"", FILE_ATTRIBUTE_NORMAL, {notInstalled}, kStatusNothingDone, true},
         {std::string(kBase) + "\\moved\\HexbreakerDemo",
          FILE_ATTRIBUTE_NORMAL,
          {question, "hand Error: Unable to uninstall because of installed directory was moved or deleted."},
-         kStatusFailed},
+         kStatusFailed,
+         true},
         {installed,
          FILE_ATTRIBUTE_READONLY,
          {question, "hand remove_tests: Access to an unnamed file was denied."},
-         kStatusFailed},
+         kStatusFailed,
+         true},
         {installed,
          FILE_ATTRIBUTE_NORMAL,
          {question, "none remove_tests: Uninstall completed."},
-         kStatusRemoved},
+         kStatusRemoved,
+         false},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.path.value_or("no record") + (testCase.attributes ? " (read-only file)" : ""));
@@ -178,6 +185,7 @@ TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
             record.SetText("Path", *testCase.path);
         }
         MakeFile(InTree("readme.txt"), testCase.attributes);
+        WriteUninstallEntry(installed, "C:\\windows", 0);
 
         uitest::User user;
         EXPECT_EQ(RunUninstall(), testCase.status);
@@ -187,6 +195,7 @@ TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
         const bool removed = testCase.status == kStatusRemoved;
         EXPECT_EQ(ReadProductRecord().installed, testCase.path && !removed);
         EXPECT_EQ(Exists(InTree("readme.txt")), !removed);
+        EXPECT_EQ(ReadMachineText(kUninstallEntryKey, "DisplayName").empty(), !testCase.entryKept);
     }
 }
 } // namespace
