@@ -49,8 +49,7 @@ bool ReadNode(const std::uint8_t* data, std::size_t begin, std::size_t limit, No
 }
 
 // Calls `visit` with each child of `parent` until it returns true; true when one did.
-template <typename Visit>
-bool ForEachChild(const std::uint8_t* data, const Node& parent, Visit visit) {
+template <typename Visit> bool ForEachChild(const std::uint8_t* data, const Node& parent, Visit visit) {
     Node child;
     for (std::size_t at = parent.children; ReadNode(data, at, parent.end, child); at = Align4(child.end)) {
         if (visit(child))
@@ -72,8 +71,8 @@ std::string Narrow(const std::uint8_t* data, const Node& node) {
         wide.push_back(static_cast<wchar_t>(Word(data, at)));
     if (wide.empty())
         return {};
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
     std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr,
                         nullptr);
@@ -103,7 +102,8 @@ std::string FindVersionText(const std::uint8_t* data, std::size_t size, const ch
 }
 
 std::string OwnVersionText(const char* name) {
-    const HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16) /* RT_VERSION */);
+    const HRSRC resource =
+        FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16) /* RT_VERSION */);
     const HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
