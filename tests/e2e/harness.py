@@ -203,9 +203,11 @@ def large_pack():
 
 
 def pack_destinations(pack, install_dir):
-    """Each pack entry's name and the Windows path the native tool lists as its destination."""
+    """Each pack entry's name, the Windows path the native tool lists as its destination, and whether an install
+    keeps a file already there."""
     listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
-    return [(entry[1], entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"))
+    return [(entry[1], entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"),
+             entry[5:] == ["keep-existing"])
             for entry in (line.split("\t") for line in listing.splitlines() if not line.startswith("total"))]
 
 
@@ -281,8 +283,8 @@ def wait_until(condition, timeout=10.0, interval=0.05):
 class ProgramRun:
     """A program started as the shell starts one, in a folder that a drive shows (its current directory)."""
 
-    def __init__(self, program, folder, extra_env=None):
-        self.process = subprocess.Popen([WINE, program], cwd=folder, env={**ENV, **(extra_env or {})},
+    def __init__(self, program, folder, extra_env=None, args=()):
+        self.process = subprocess.Popen([WINE, program, *args], cwd=folder, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def exit_code(self, timeout=15.0):
@@ -466,12 +468,13 @@ class SetupCase(unittest.TestCase):
     def assert_files_installed(self, pack, install_dir=INSTALL_DIR):
         """Every pack entry where the native tool lists its destination, byte for byte."""
         files = pack_files(pack)
-        for name, destination in pack_destinations(pack, install_dir):
+        for name, destination, _ in pack_destinations(pack, install_dir):
             self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
 
-    def assert_records(self, install_dir=INSTALL_DIR, pack=None):
+    def assert_records(self, install_dir=INSTALL_DIR, pack=None, over=False):
         """Both records, and the entry of the list of installed programs with every value's type and text; with
-        `pack` (an install that wrote all of it), its size: the KiB, rounded up, of the files where it put them."""
+        `pack`, its size: the KiB, rounded up, of the files it wrote where they are (`over` an install: not the
+        files it keeps)."""
         for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
             self.assertEqual(registry_values(key), records(install_dir), key)
         entry = typed_values(UNINSTALL_KEY)
@@ -484,7 +487,8 @@ class SetupCase(unittest.TestCase):
             "DisplayVersion": ("REG_SZ", version_text("ProductVersion")), "NoModify": ("REG_DWORD", "0x1"),
             "NoRepair": ("REG_DWORD", "0x1"), "InstallDate": ("REG_SZ", time.strftime("%Y%m%d"))})
         if pack:
-            size = sum(unix_path(destination).stat().st_size for _, destination in pack_destinations(pack, install_dir))
+            size = sum(unix_path(destination).stat().st_size
+                       for _, destination, kept in pack_destinations(pack, install_dir) if not (over and kept))
             self.assertEqual(typed_values(UNINSTALL_KEY)["EstimatedSize"], ("REG_DWORD", hex(-(-size // 1024))))
 
     def assert_shortcuts(self, install_dir=INSTALL_DIR):

@@ -53,10 +53,10 @@ class CdImageInstall(SetupCase):
         self.assertEqual({section: dict(parser[section]) for section in parser.sections()},
                          {"autorun": {"open": "setup.exe", "icon": "setup.exe", "label": "HexbreakerDemo"}})
 
-    def assert_installed(self):
+    def assert_installed(self, over=False):
         self.assert_explorer_on_the_group()
         self.assert_files_installed(self.disc / "hxdemo.pak")
-        self.assert_records()
+        self.assert_records(pack=self.disc / "hxdemo.pak", over=over)
         self.assert_shortcuts()
 
     def test_install_and_install_again_from_the_disc(self):
@@ -72,7 +72,7 @@ class CdImageInstall(SetupCase):
         self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),
                         "Notepad shows no readme")
-        self.assert_installed()
+        self.assert_installed(over=True)
         for path in unix_path(group()).iterdir():
             self.assertGreater(path.stat().st_mtime_ns, links[path.name], f"{path.name} not rewritten")
 

@@ -1,19 +1,20 @@
 """Removal by both programs that remove the game, after an install from the CD: setup.exe's Uninstall
-label, and hxduninst.exe as the group's shortcut starts it with the CD out. One table of steps runs
-against each, so that the two cannot drift apart."""
+label, and hxduninst.exe as the group's shortcut starts it with the CD out (the last time as the list of
+installed programs starts it). One table of steps runs against each, so that the two cannot drift apart."""
 
 import shutil
 import subprocess
 import unittest
 
-from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, ENV, INSTALL_DIR, PRODUCT_KEY, PROBE_EXE, WINE,
-                     ProgramRun, SetupCase, group, key_exists, main_windows, make_installed, probe, read_shell_link,
-                     reg, showing, snapshot, unix_path, wait_until)
+from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, DRIVE_E, ENV, INSTALL_DIR, PRODUCT_KEY, PROBE_EXE,
+                     UNINSTALL_KEY, WINE, ProgramRun, SetupCase, group, key_exists, main_windows, make_installed, probe,
+                     read_shell_link, reg, showing, snapshot, uninstall_list, unix_path, wait_until)
 
 UNINSTALLER = "Uninstall HexbreakerDemo"  # the uninstaller's title: the caption of its boxes
 MOVED = "Unable to uninstall because of installed directory was moved or deleted."
 NOT_INSTALLED = "HexbreakerDemo is not installed."
 README = unix_path(INSTALL_DIR) / "readme.txt"
+LISTED = "HexbreakerDemo|||HexbreakerDemo"  # the entry as Wine's reader of the list shows it: key|||DisplayName
 
 
 def move_the_install_folder(case):
@@ -62,11 +63,11 @@ class MainWindowUninstall:
     """setup.exe from the CD, its Uninstall label: it goes on after every outcome but a completed removal."""
     name, title = "setup.exe", APP_NAME
 
-    def start(self, case):
+    def start(self, case, step=None):
         case.start()
         case.click_label("uninstall")
 
-    def assert_ended(self, case, left):
+    def assert_ended(self, case, left, step=None):
         if left == "removed":
             case.assert_exit(18)
         else:
@@ -78,14 +79,21 @@ class Uninstaller:
     """hxduninst.exe started as the shell starts the group's shortcut, with the status that tells what it left."""
     name, title = "hxduninst.exe", UNINSTALLER
     statuses = {"removed": 0, "kept": 1, "refused": 2, "stopped": 2}
+    # The step it is started in as the list of installed programs starts it: the entry's command line, here
+    # through Wine's own reader of the list, from a folder of another drive. That reader waits for it, then
+    # ends with 0 whatever its status.
+    listed_step = "the file writable again"
 
-    def start(self, case):
-        case.setup = ProgramRun(case.uninstaller, unix_path(case.uninstaller_folder))
+    def start(self, case, step=None):
+        if step == self.listed_step:
+            case.setup = ProgramRun("uninstaller", DRIVE_E, args=("--remove", "HexbreakerDemo"))
+        else:
+            case.setup = ProgramRun(case.uninstaller, unix_path(case.uninstaller_folder))
         # Its first box, the question or "not installed", carries its title.
         case.assertTrue(wait_until(lambda: main_windows(UNINSTALLER), 15), "the uninstaller showed nothing")
 
-    def assert_ended(self, case, left):
-        case.assert_exit(self.statuses[left])
+    def assert_ended(self, case, left, step=None):
+        case.assert_exit(0 if step == self.listed_step else self.statuses[left])
 
 
 MAIN_WINDOW, UNINSTALLER_RUN = MainWindowUninstall(), Uninstaller()
@@ -105,26 +113,28 @@ class Removal(SetupCase):
         self.assertEqual(unix_path(target).read_bytes(), (BIN_DIR / "hxduninst.exe").read_bytes())
         if program is UNINSTALLER_RUN:
             self.take_the_cd_out()
+        self.assertIn(LISTED, uninstall_list())
         for name, prepare, expected in STEPS:
             answer, caption, text, left = expected[program.name] if isinstance(expected, dict) else expected
             undo = prepare(self) if prepare else lambda: None
             with self.subTest(program=program.name, step=name):
                 before = snapshot()
-                program.start(self)
+                program.start(self, name)
                 if answer:
                     self.answer(program.title, ASK_UNINSTALL, answer)
                 if text:
                     self.answer(caption or program.title, text, "OK")
-                program.assert_ended(self, left)
+                program.assert_ended(self, left, name)
                 if left in ("kept", "refused"):
                     self.assertEqual(snapshot(), before)
                 elif left == "stopped":
-                    self.assertEqual(snapshot()[1:], before[1:], "the group or the records went")
+                    self.assertEqual(snapshot()[1:], before[1:], "the group, the records or the entry went")
                     self.assertTrue(README.exists())
             if self.setup:  # left by a failed step
                 self.setup.kill()
             undo()
         self.assert_removed()
+        self.assertNotIn(LISTED, uninstall_list())
         self.assertTrue(key_exists(r"HKLM\Software\Tarn"), "the maker's key went too")
         self.assertTrue(unix_path(group()).parent.exists(), "the Programs folder went too")
         self.assertTrue(unix_path(self.uninstaller).exists(), "the uninstaller went from the Windows folder")
@@ -136,9 +146,12 @@ class Removal(SetupCase):
 
     def test_the_uninstaller_removes_it_the_same_way_without_the_cd(self):
         self.run_steps(UNINSTALLER_RUN)
+        # An entry left in the list without the product record: the uninstaller says so and clears it.
+        reg("add", UNINSTALL_KEY, "/v", "DisplayName", "/d", "HexbreakerDemo", "/f")
         UNINSTALLER_RUN.start(self)
         self.answer(UNINSTALLER, NOT_INSTALLED, "OK")
         self.assert_exit(1)
+        self.assertFalse(key_exists(UNINSTALL_KEY), "the dead entry stayed")
         shutil.copytree(CD_IMAGE, CD, dirs_exist_ok=True)
         self.start()
         self.assert_labels_look(uninstall="grey")
