@@ -1,5 +1,7 @@
 #include "copy_progress.h"
 
+#include "paths.h"
+
 #include <float.h>
 
 namespace {
@@ -49,6 +51,6 @@ std::string CleanupPath(const std::string& installDir, const std::string& name) 
 bool DestinationTooLong(const std::string& path) {
     if (path.size() >= kMaxPathLength)
         return true;
-    const std::size_t folderEnd = path.find_last_of('\\');
+    const std::size_t folderEnd = FindLastSeparator(path);
     return folderEnd != std::string::npos && folderEnd > kMaxFolderLength;
 }

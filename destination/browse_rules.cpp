@@ -1,5 +1,7 @@
 #include "browse_rules.h"
 
+#include "paths.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -28,7 +30,7 @@ std::vector<std::string> SplitPathPieces(const std::string& path) {
     std::vector<std::string> pieces;
     size_t start = 0;
     while (start <= path.size()) {
-        const size_t end = std::min(path.find('\\', start), path.size());
+        const size_t end = std::min(FindSeparator(path, start), path.size());
         if (end > start)
             pieces.push_back(path.substr(start, end - start));
         start = end + 1;

@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "dll_search.h"
 #include "framework_ids.h"
+#include "paths.h"
 #include "window.h"
 
 namespace {
@@ -87,9 +88,8 @@ const char* AfxGetAppName() {
 }
 
 std::string AppNameFromModulePath(const std::string& path) {
-    const auto slash = path.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = name.find_last_of('.');
+    std::string name = LastPathComponent(path);
+    const auto dot = FindLastSeparator(name, ".");
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);
     return name;

@@ -70,10 +70,30 @@ SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
 PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e" / "probe.exe"))
 CD_IMAGE = Path(os.environ.get("HX_CD_IMAGE", ROOT / "build" / "cd"))
 HXPACK = ROOT / "build" / "bin" / "hxpack"  # the native tool, whichever Windows tree runs
+CODEC = None  # the code page the Wine programs' texts come in, set by language(); None: as ever
+
+
+@contextlib.contextmanager
+def language(lang, codec):
+    """Every Wine program started meanwhile runs as on a system of that language (Wine takes a process's ANSI
+    code page from its own LANG, the wineserver's aside), and its texts are read in that code page."""
+    global CODEC
+    saved, saved_codec = {name: ENV.get(name) for name in ("LANG", "LC_ALL")}, CODEC
+    ENV.update(LANG=lang, LC_ALL=lang)
+    CODEC = codec
+    try:
+        yield
+    finally:
+        for name, value in saved.items():
+            if value is None:
+                ENV.pop(name, None)
+            else:
+                ENV[name] = value
+        CODEC = saved_codec
 
 
 def wine(*args, check=True, timeout=60):
-    return subprocess.run([WINE, *map(str, args)], env=ENV, capture_output=True, text=True,
+    return subprocess.run([WINE, *map(str, args)], env=ENV, capture_output=True, text=True, encoding=CODEC,
                           check=check, timeout=timeout)
 
 
@@ -137,7 +157,8 @@ def children(caption=None, of_popup=False):
     pop-up); without a caption, of every visible dialog, each after a ("dialog", caption) row."""
     command = [WINE, str(PROBE_EXE), "children", *([caption] if caption else []), *(["popup"] if of_popup else [])]
     # A picture control's text is its resource number, not text.
-    output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(errors="replace")
+    output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(CODEC or "utf-8",
+                                                                                              errors="replace")
     found = []
     for kind, _, fields in (line.partition("=") for line in output.splitlines()):
         if kind == "dialog":
@@ -228,14 +249,14 @@ def read_shell_link(path):
         size, _, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, offset)
         if info_flags & 0x1:
             target = b"".join(data[at:data.index(b"\0", at)] for at in (offset + base, offset + suffix))
-            target = target.decode("cp1252")
+            target = target.decode(CODEC or "cp1252")
         offset += size
     width = 2 if flags & 0x80 else 1
     for bit in (0x4, 0x8, 0x10):  # the description, the relative path, the working directory
         if flags & bit:
             count = struct.unpack_from("<H", data, offset)[0]
             # Some writers count the terminating NUL in the length.
-            text = data[offset + 2:offset + 2 + count * width].decode("utf-16-le" if width == 2 else "cp1252")
+            text = data[offset + 2:offset + 2 + count * width].decode("utf-16-le" if width == 2 else CODEC or "cp1252")
             strings[bit], offset = text.rstrip("\0"), offset + 2 + count * width
     return target, strings.get(0x4), strings.get(0x10)
 

@@ -1,14 +1,17 @@
 """Choosing the destination as a user does: the install-directory dialog, the directory browser
 opened from it (folders opened by double-clicks, another drive picked in the drive list), leaving
-through Cancel, and a whole install into a folder with blanks on the second fixed drive E:."""
+through Cancel, and whole installs on the second fixed drive E:: into a folder with blanks, and on Japanese and
+Chinese systems into a folder whose name ends in a byte that is also the backslash's."""
 
+import harness
 import shutil
 import subprocess
 import time
 import unittest
 
-from harness import (CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_at,
-                     click_button, unix_path, wait_until, window_found, xdotool)
+from harness import (APP_NAME, ASK_UNINSTALL, CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_at,
+                     click_button, group, key_exists, language, registry_values, showing, unix_path, wait_until,
+                     window_found, xdotool)
 
 BROWSER = "Select directory to install"
 GAMES = "Hx Games"  # a folder with a blank, made on E: by the tests
@@ -17,7 +20,7 @@ GAMES = "Hx Games"  # a folder with a blank, made on E: by the tests
 def tree_items():
     """The browser's visible tree items, top to bottom: (depth, label, rectangle of the label on screen)."""
     output = subprocess.run([WINE, PROBE_EXE, "tree", BROWSER], env=ENV, capture_output=True,
-                            timeout=60).stdout.decode("cp1252", errors="replace")
+                            timeout=60).stdout.decode(harness.CODEC or "cp1252", errors="replace")
     rows = (line[len("item="):].split("\t", 2) for line in output.splitlines() if line.startswith("item="))
     return [(int(depth), label, tuple(map(int, rect.split(",")))) for depth, rect, label in rows]
 
@@ -45,7 +48,10 @@ class Destination(SetupCase):
         self.addCleanup(shutil.rmtree, DRIVE_E / GAMES, True)
 
     def browse_to_games(self):
-        """Opens the browser, picks E: in the drive list with the pointer, double-clicks "Hx Games"."""
+        self.browse_to(GAMES, [(2, "Arcade"), (2, "Puzzle")])
+
+    def browse_to(self, folder, subfolders):
+        """Opens the browser, picks E: in the drive list with the pointer, double-clicks the folder of E:."""
         click_button(CAPTION, "Select", of_popup=True)
         self.assertTrue(wait_until(lambda: window_found(BROWSER) and tree_items(), 10), "no browser, or no tree")
         # The install made C:\ current: the browser opens on its root and lists its folders.
@@ -55,8 +61,8 @@ class Destination(SetupCase):
         time.sleep(0.5)
         xdotool("key", "e")  # picks the entry and closes the list
         self.assertTrue(wait_until(lambda: tree_shape()[:1] == [(0, "E:")], 10), "no tree of E:")
-        self.assertIn((1, GAMES), tree_shape())
-        self.double_click(GAMES, [(0, "E:"), (1, GAMES), (2, "Arcade"), (2, "Puzzle")])
+        self.assertIn((1, folder), tree_shape())
+        self.double_click(folder, [(0, "E:"), (1, folder), *subfolders])
 
     def double_click(self, label, shape):
         """Double-clicks the tree item of that label and waits until the tree has that shape."""
@@ -101,6 +107,35 @@ class Destination(SetupCase):
         self.assertFalse(unix_path(INSTALL_DIR).exists(), "the default folder was made too")
         self.assert_records(install_dir)
         self.assert_shortcuts(install_dir)
+
+    def test_install_and_removal_where_a_folder_name_ends_in_the_backslash_byte(self):
+        # The second byte of 表 in code page 932 (0x95 0x5C) and of 功 in 950 (0xA5 0x5C) is the backslash's.
+        for lang, codec, folder in (("ja_JP.UTF-8", "cp932", "表"), ("zh_TW.UTF-8", "cp950", "功")):
+            with self.subTest(lang=lang), language(lang, codec):
+                (DRIVE_E / folder).mkdir()
+                self.addCleanup(shutil.rmtree, DRIVE_E / folder, True)
+                install_dir = rf"E:\{folder}\HexbreakerDemo"
+                self.click_install()
+                self.browse_to(folder, [])
+                self.select(install_dir)
+                click_button(CAPTION, "Install", of_popup=True)
+                self.answer_readme("n")
+                self.close_programs()
+                self.assert_files_installed(CD / "hxdemo.pak", install_dir)
+                self.assertEqual(sorted(path.name for path in (DRIVE_E / folder).iterdir()), ["HexbreakerDemo"])
+                self.assert_records(install_dir)
+                self.assert_shortcuts(install_dir)
+                self.start()
+                self.click_label("uninstall")
+                # Wine words a box's buttons in the system's language: OK is the first, whatever it reads.
+                for text in (ASK_UNINSTALL, "Uninstall completed."):
+                    self.assertEqual(showing(text), APP_NAME, f"no box showing {text!r}")
+                    click_at(min(rect for window_class, rect, visible, _ in children(APP_NAME)
+                                 if window_class == "Button" and visible))
+                self.assert_exit(18)
+                self.assertEqual([list((DRIVE_E / folder).iterdir()), unix_path(group()).exists(),
+                                  registry_values(harness.PRODUCT_KEY), key_exists(harness.DIRECTPLAY_KEY)],
+                                 [[], False, None, False], "the removal left something, or took the chosen folder")
 
 
 if __name__ == "__main__":

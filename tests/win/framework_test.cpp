@@ -1,7 +1,13 @@
-// The framework's exception barrier and the 64-bit tick count's fallback. The modal loop's ends and the
-// owners of dialogs made without a parent are checked through the copy dialog's tests.
+// The framework's exception barrier, the 64-bit tick count's fallback and paths in double-byte code pages.
+// The modal loop's ends and the owners of dialogs made without a parent are checked through the copy dialog's
+// tests.
+#include "app.h"
+#include "browse_rules.h"
+#include "copy_progress.h"
 #include "dialog.h"
 #include "file.h"
+#include "install_dir_dlg.h"
+#include "paths.h"
 #include "resource.h"
 #include "tick_count.h"
 #include "ui_helpers.h"
@@ -9,10 +15,58 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 
 namespace {
+using Names = std::vector<std::string>;
+
+// Folders whose last character's second byte is 0x5C: E:\表 and E:\ソ\ (932), E:\功 (950), E:\丂
+// (936); ASCII folders; and the bytes of E:\表 in the single-byte 1252, where they end in a backslash.
+// Run with HX_EXPECT_ACP (LANG=ja_JP.UTF-8 gives 932), the rows of the process's code page also go
+// through the program's own callers, which use the process's code page.
+TEST(DoubleBytePaths, JoinSplitAndDriveRootsStepOverWholeCharacters) {
+    const char* expected = std::getenv("HX_EXPECT_ACP");
+    const UINT acp = expected ? static_cast<UINT>(std::atoi(expected)) : 0;
+    ASSERT_TRUE(!expected || GetACP() == acp)
+        << "the ANSI code page is " << GetACP() << ", not " << expected
+        << ": the host has no such locale (localedef) or LC_ALL overrides LANG";
+    const struct {
+        UINT codePage;
+        std::string folder;
+        bool endsWithBackslash;
+        std::string installDir, last;
+        Names pieces;
+    } rows[] = {
+        {932, "E:\\\x95\x5C", false, "E:\\\x95\x5C\\HexbreakerDemo", "\x95\x5C", {"E:", "\x95\x5C"}},
+        {932, "E:\\\x83\x5C\\", true, "E:\\\x83\x5C\\HexbreakerDemo", "", {"E:", "\x83\x5C"}},
+        {932, "D:\\", true, "D:\\HexbreakerDemo", "", {"D:"}},
+        {932, "C:\\GAMES", false, "C:\\GAMES\\HexbreakerDemo", "GAMES", {"C:", "GAMES"}},
+        {950, "E:\\\xA5\x5C", false, "E:\\\xA5\x5C\\HexbreakerDemo", "\xA5\x5C", {"E:", "\xA5\x5C"}},
+        {950, "E:\\GAMES\\", true, "E:\\GAMES\\HexbreakerDemo", "", {"E:", "GAMES"}},
+        {936, "E:\\\x81\x5C", false, "E:\\\x81\x5C\\HexbreakerDemo", "\x81\x5C", {"E:", "\x81\x5C"}},
+        {1252, "E:\\\x95\x5C", true, "E:\\\x95\x5CHexbreakerDemo", "", {"E:", "\x95"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.codePage << " " << row.folder);
+        EXPECT_EQ(EndsWithBackslash(row.folder, row.codePage), row.endsWithBackslash);
+        EXPECT_EQ(JoinPath(row.folder, "HexbreakerDemo", row.codePage), row.installDir);
+        EXPECT_EQ(LastPathComponent(row.folder, row.codePage), row.last);
+        if (row.codePage != acp)
+            continue;
+        EXPECT_EQ(InstallDirForFolder(row.folder), row.installDir);
+        EXPECT_EQ(SplitPathPieces(row.folder), row.pieces);
+        EXPECT_EQ(AppNameFromModulePath(row.folder + "\\setup.exe"), "setup");
+        if (!row.last.empty()) {
+            EXPECT_EQ(AppNameFromModulePath(row.folder + ".exe"), row.last);
+        }
+    }
+    // A 248-byte folder part, then a name with a 0x5C trail byte: the folder part is within its limit.
+    if (expected) {
+        EXPECT_FALSE(DestinationTooLong(std::string(248, 'f') + "\\\x95\x5C" + "n"));
+    }
+}
 
 // Any template serves: the test exercises the barrier, not the controls. A timer runs `onTimer` once.
 struct PlainDialog : CDialog {
