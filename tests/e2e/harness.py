@@ -268,10 +268,13 @@ def click_at(rect, *options):
     xdotool("click", *options, "1")
 
 
-def click_button(caption, text, of_popup=False):
-    rects = [rect for window_class, rect, visible, label in children(caption, of_popup)
-             if window_class == "Button" and label.replace("&", "") == text and visible]
-    assert rects, f"no button {text!r} in {caption!r}"
+def click_button(caption, text, of_popup=False, timeout=10):
+    """Clicks the visible button of that label once the window shows one."""
+    def button_rects():
+        return [rect for window_class, rect, visible, label in children(caption, of_popup)
+                if window_class == "Button" and label.replace("&", "") == text and visible]
+    rects = wait_until(button_rects, timeout)
+    assert rects, f"no button {text!r} in {caption!r}: {children(caption, of_popup)}"
     click_at(rects[0])
 
 
