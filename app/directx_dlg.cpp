@@ -1,7 +1,6 @@
 // The DirectX operation: the dialog whose buttons hand over to the CD's installers.
 #include "directx_dlg.h"
 
-#include "install_context.h"
 #include "main_dlg.h"
 #include "paths.h"
 #include "program_start.h"
@@ -19,13 +18,6 @@ std::string DirectXFolder(const std::string& sourceDir) {
 }
 
 CDirectXDlg::CDirectXDlg(CWnd* parent) : CDialog(IDD, parent) {}
-
-BOOL CDirectXDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    if (const IInstallContext* context = FindInstallContext(GetOwner()))
-        m_strSourceDir = context->SourceDir();
-    return TRUE;
-}
 
 bool CDirectXDlg::OnCommand(UINT id, UINT code, HWND control) {
     if (code == BN_CLICKED && id == IDC_INSTALL_DIRECTX) {
@@ -60,5 +52,6 @@ void CDirectXDlg::StartInstaller(const char* program) {
 
 void CSetupMainDlg::OnDirectX() {
     CDirectXDlg dialog;
+    dialog.m_strSourceDir = m_strSourceDir;
     dialog.DoModal();
 }

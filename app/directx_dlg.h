@@ -16,17 +16,14 @@ public:
     enum { IDD = IDD_DIRECTX };
 
     explicit CDirectXDlg(CWnd* parent = nullptr);
-    ~CDirectXDlg() override = default;
 
-    // The main window's source directory, copied when the dialog initialises.
+    // The folder the program was started from, set before DoModal.
     std::string m_strSourceDir;
 
     void OnInstallDirectX();
     void OnInstallDirectShow();
 
 protected:
-    BOOL OnInitDialog() override;
-    void DoDataExchange() override {}
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:

@@ -39,19 +39,22 @@ void CreateGroupShortcuts(const std::string& installDir, const std::string& syst
 } // namespace
 
 void CSetupMainDlg::OnInstall() {
-    PlayCue(this, kCueInstallInitialize, SND_ASYNC);
+    PlayCue(m_strSourceDir, kCueInstallInitialize, SND_ASYNC);
     // The directory browser opens at the current directory.
     SetCurrentDirectoryA("C:\\");
 
     CInstallDirDlg installDirDlg;
     CCopyProgressDlg copyDlg;
+    installDirDlg.m_strSourceDir = m_strSourceDir;
     if (installDirDlg.DoModal() != IDOK) {
         PostQuitMessage(kQuitExitCode);
         return;
     }
     m_strInstallDir = installDirDlg.m_strInstallDir;
-    PlayCue(this, kCueInstallStandby, SND_ASYNC);
-    // The copy dialog reads the install directory from this window when it starts.
+    PlayCue(m_strSourceDir, kCueInstallStandby, SND_ASYNC);
+    copyDlg.m_strSourceDir = m_strSourceDir;
+    copyDlg.m_strInstallDir = m_strInstallDir;
+    copyDlg.m_strSystemRoot = m_strSystemRoot;
     if (copyDlg.DoModal() != IDOK) {
         PostQuitMessage(kQuitExitCode);
         return;
@@ -63,7 +66,7 @@ void CSetupMainDlg::OnInstall() {
     WriteAppRecord(kProductKey, m_strInstallDir);
     WriteAppRecord(kDirectPlayKey, m_strInstallDir);
     WriteUninstallEntry(m_strInstallDir, m_strSystemRoot, copyDlg.BytesWritten());
-    PlayCue(this, kCueInstallComplete, SND_SYNC);
+    PlayCue(m_strSourceDir, kCueInstallComplete, SND_SYNC);
 
     if (MessageBox(kReadmeQuestion, "", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         const std::string readme = JoinPath(m_strInstallDir, "readme.txt");

@@ -3,12 +3,11 @@
 // state the operations read: the source, install, Windows and installed directories.
 
 #include "hot_spot_dlg.h"
-#include "install_context.h"
 #include "resource.h"
 
 #include <string>
 
-class CSetupMainDlg : public CHotSpotDlg, public IInstallContext {
+class CSetupMainDlg : public CHotSpotDlg {
 public:
     enum { IDD = IDD_SETUP_MAIN };
 
@@ -25,10 +24,6 @@ public:
     void OnExit();
     void OnDirectX();
     void OnUninstall();
-
-    const std::string& SourceDir() const override { return m_strSourceDir; }
-    const std::string& InstallDir() const override { return m_strInstallDir; }
-    const std::string& SystemRoot() const override { return m_strSystemRoot; }
 
 protected:
     BOOL OnInitDialog() override;

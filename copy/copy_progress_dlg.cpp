@@ -4,7 +4,6 @@
 #include "copy_progress.h"
 #include "destination_rules.h"
 #include "exit_confirm_dlg.h"
-#include "install_context.h"
 #include "paths.h"
 #include "pack_reader.h"
 #include "product.h"
@@ -69,7 +68,7 @@ BOOL CCopyProgressDlg::OnInitDialog() {
     PrepareBars();
     m_staticFile.SetWindowText("");
     m_bActive = TRUE;
-    ReadOwnerState();
+    m_pOwner = GetOwner();
     CreateInstallDirectories();
     SetCurrentDirectoryA(m_strSourceDir.c_str());
 
@@ -91,17 +90,6 @@ void CCopyProgressDlg::PrepareBars() const {
     m_progressFile.SetStep(1);
     m_progressTotal.SetPos(0);
     m_progressFile.SetPos(0);
-}
-
-void CCopyProgressDlg::ReadOwnerState() {
-    m_pOwner = GetOwner();
-    // The owner is the main window: the dialog is made without a parent while it runs.
-    const IInstallContext* context = FindInstallContext(m_pOwner);
-    if (!context)
-        return;
-    m_strSourceDir = context->SourceDir();
-    m_strInstallDir = context->InstallDir();
-    m_strSystemRoot = context->SystemRoot();
 }
 
 void CCopyProgressDlg::CreateInstallDirectories() const {

@@ -5,10 +5,9 @@
 // copying and asks the exit confirmation: Resume goes on where it stopped, Exit removes what was
 // copied into the install directory.
 //
-// It reads the source, install and Windows directories from its owner, the main window, once at
-// initialisation. DoModal returns IDOK when every entry has been written or skipped, IDCANCEL
-// after Exit, and -1 when the pack cannot be read, a write fails or a destination's path is too
-// long for the system (which fails like a write): those paths show a message,
+// The caller sets the source, install and Windows directories before DoModal. DoModal returns IDOK when every
+// entry has been written or skipped, IDCANCEL after Exit, and -1 when the pack cannot be read, a write fails
+// or a destination's path is too long for the system (which fails like a write): those paths show a message,
 // run the clean-up pass and post the quit message with code 18, which ends the modal loop.
 
 #include "controls.h"
@@ -39,6 +38,10 @@ public:
     // The bytes written into files so far; entries skipped (kept or not creatable) add nothing.
     std::uint64_t BytesWritten() const { return m_ullBytesWritten; }
 
+    std::string m_strSourceDir;  // the folder of the pack
+    std::string m_strInstallDir; // where the game goes, without a trailing backslash
+    std::string m_strSystemRoot; // the Windows directory
+
 protected:
     // An entry's location record: where its data starts in the pack, and how many bytes it has.
     struct Location {
@@ -46,15 +49,12 @@ protected:
         DWORD size = 0;
     };
 
-    std::string m_strSourceDir;
-    std::string m_strInstallDir;
-    std::string m_strSystemRoot;
     // The entry tables, indexed by entry number; kept until the dialog object goes.
     std::vector<std::string> m_arrNames;
     std::vector<std::array<std::uint8_t, 8>> m_arrNameRecords;
     std::vector<Location> m_arrLocations;
     std::array<std::uint8_t, 12> m_packHeader{};
-    CWnd* m_pOwner = nullptr;
+    CWnd* m_pOwner = nullptr; // the window that owns the dialog, taken at initialisation
     CFile m_filePack;
     CFile m_fileDest;
     int m_nCurrent = 0;      // the entry in progress
@@ -81,7 +81,6 @@ private:
 
     int EntryCount() const { return static_cast<int>(m_arrNames.size()); }
     void PrepareBars() const;
-    void ReadOwnerState();
     void CreateInstallDirectories() const;
     bool ReadPackTable();
     TickFailure CopyNextPiece();

@@ -218,6 +218,6 @@ void CDirBrowseDlg::OnOK() {
         CDialog::OnOK();
         return;
     }
-    PlayCue(this, kCueNotEnoughSpace, SND_ASYNC);
+    PlayCue(m_strSourceDir, kCueNotEnoughSpace, SND_ASYNC);
     MessageBox("There is no space to install.", "Warning", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -34,6 +34,8 @@ public:
     HTREEITEM m_hParentItem = nullptr;
     int m_nFreeMB = 0;
     std::string m_strStartDir;
+    // The folder the program was started from, where its cue is: set before DoModal.
+    std::string m_strSourceDir;
 
 protected:
     void DoDataExchange() override;

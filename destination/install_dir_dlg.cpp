@@ -36,6 +36,7 @@ bool CInstallDirDlg::OnCommand(UINT id, UINT code, HWND control) {
 
 void CInstallDirDlg::OnSelect() {
     CDirBrowseDlg browser;
+    browser.m_strSourceDir = m_strSourceDir;
     if (browser.DoModal() != IDOK)
         return;
     m_strInstallDir = InstallDirForFolder(browser.m_strPath);

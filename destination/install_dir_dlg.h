@@ -18,6 +18,8 @@ public:
 
     std::string m_strInstallDir;
     CStatic m_staticInstallDir;
+    // The folder the program was started from, handed to the directory browser: set before DoModal.
+    std::string m_strSourceDir;
 
 protected:
     void DoDataExchange() override;

@@ -1,7 +1,6 @@
 #include "sound_cues.h"
 
 #include "dll_search.h"
-#include "install_context.h"
 #include "paths.h"
 
 #include <mmsystem.h>
@@ -33,9 +32,7 @@ std::string CuePath(const std::string& sourceDir, const char* fileName) {
     return sourceDir.empty() ? std::string(fileName) : JoinPath(sourceDir, fileName);
 }
 
-BOOL PlayCue(const CWnd* from, const char* fileName, UINT flags) {
-    const IInstallContext* context = FindInstallContext(from);
-    const std::string path = CuePath(context ? context->SourceDir() : std::string(), fileName);
+BOOL PlayCue(const std::string& sourceDir, const char* fileName, UINT flags) {
     static const CCuePlayer player;
-    return player.Play(path, flags);
+    return player.Play(CuePath(sourceDir, fileName), flags);
 }

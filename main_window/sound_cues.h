@@ -1,8 +1,6 @@
 #pragma once
 // The spoken cues that accompany an install: wave files named by bare file name on the CD.
 
-#include "window.h"
-
 #include <windows.h>
 
 #include <string>
@@ -16,7 +14,7 @@ constexpr const char* kCueNotEnoughSpace = "VocHarddiskNotenogh.wav";
 // play whatever the current directory is; the bare name when the source directory is unknown.
 std::string CuePath(const std::string& sourceDir, const char* fileName);
 
-// Plays a cue from the source directory of the install that `from` (a window or one of its
-// owners) runs, with the given flags (SND_ASYNC or SND_SYNC); a missing file plays the system's
-// default sound. FALSE, and no sound, when the system's wave player (winmm) cannot be loaded.
-BOOL PlayCue(const CWnd* from, const char* fileName, UINT flags);
+// Plays a cue from the source directory `sourceDir` with the given flags (SND_ASYNC or SND_SYNC); a
+// missing file plays the system's default sound. FALSE, and no sound, when the system's wave player
+// (winmm) cannot be loaded.
+BOOL PlayCue(const std::string& sourceDir, const char* fileName, UINT flags);

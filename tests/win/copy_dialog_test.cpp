@@ -1,8 +1,7 @@
-// The copy progress dialog, run modally over a real main window in-process, on packs from the pack writer.
+// The copy progress dialog, run modally in-process on packs from the pack writer.
 #include "app.h"
 #include "copy_progress.h"
 #include "copy_progress_dlg.h"
-#include "main_dlg.h"
 #include "pack_fixture.h"
 #include "pack_layout.h"
 #include "paths.h"
@@ -49,7 +48,6 @@ Names Listing(const std::string& folder) {
 struct ObservedCopyDlg : CCopyProgressDlg {
     Names ticks;
     std::function<void(ObservedCopyDlg&)> afterTick;
-    CWnd* Owner() const { return m_pOwner; }
 
     bool OnTimer(UINT_PTR id) override { // the dialog's one timer, the copy tick
         std::ostringstream tick;
@@ -86,29 +84,21 @@ protected:
         hx::fixture::writeFile(PackPath(), hx::fixture::buildPack(entries, std::move(options)));
     }
 
-    // Runs the copy dialog inside the main window's modal loop, on this test's folders. It must end
-    // with `result` and, after a failure (-1) only, the one error box `box` and the quit with code 18.
+    // Runs the copy dialog on this test's folders. It must end with `result` and, after a failure (-1)
+    // only, the one error box `box` and the quit with code 18. It stands as the main window, so that the
+    // exit question it asks is owned by it as in the program.
     void RunCopyDialog(INT_PTR result, const std::string& box = "",
                        std::function<void(ObservedCopyDlg&)> afterTick = {}) {
         m_user.boxes.clear();
-        CSetupMainDlg mainWindow;
-        AfxGetApp()->m_pMainWnd = &mainWindow;
-        uitest::RunSoon([&] {
-            mainWindow.m_strSourceDir = m_source;
-            mainWindow.m_strInstallDir = m_install;
-            mainWindow.m_strSystemRoot = m_windows;
-            ObservedCopyDlg dialog;
-            dialog.afterTick = afterTick;
-            const INT_PTR ended = dialog.DoModal();
-            EXPECT_EQ(ended, result);
-            EXPECT_TRUE(IsWindowEnabled(mainWindow.m_hWnd)); // its owner back in use
-            m_ticks = dialog.ticks;
-            EXPECT_EQ(dialog.Owner(), &mainWindow);
-            if (ended != -1)
-                mainWindow.EndDialog(IDCANCEL);
-        });
-        EXPECT_EQ(mainWindow.DoModal(), result == -1 ? -1 : IDCANCEL); // a quit ends this loop too
+        ObservedCopyDlg dialog;
+        dialog.m_strSourceDir = m_source;
+        dialog.m_strInstallDir = m_install;
+        dialog.m_strSystemRoot = m_windows;
+        dialog.afterTick = afterTick;
+        AfxGetApp()->m_pMainWnd = &dialog;
+        EXPECT_EQ(dialog.DoModal(), result);
         AfxGetApp()->m_pMainWnd = nullptr;
+        m_ticks = dialog.ticks;
         uitest::ExpectQuit(result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
     }
