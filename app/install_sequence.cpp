@@ -2,6 +2,7 @@
 // installed programs, read-me, Explorer.
 #include "main_dlg.h"
 
+#include "app.h"
 #include "copy_progress_dlg.h"
 #include "install_dir_dlg.h"
 #include "paths.h"
@@ -17,6 +18,7 @@
 
 namespace {
 constexpr const char* kReadmeQuestion = "Do you want to read readme.txt?";
+constexpr const char* kComFailed = "error Initalte";
 
 // Makes the program group folder in the Programs folder and enters it, so that shortcuts saved
 // under bare file names land there. Returns the group folder, or an empty text when the Programs
@@ -31,10 +33,14 @@ std::string EnterProgramGroup() {
     return SetCurrentDirectoryA(group.c_str()) ? group : std::string();
 }
 
+// Only a failed COM initialisation is told; every other failure leaves its shortcut out silently.
 void CreateGroupShortcuts(const std::string& installDir, const std::string& systemRoot) {
-    for (const ShortcutSpec& shortcut : GroupShortcuts(installDir, systemRoot))
-        CreateShortcut(shortcut.target.c_str(), shortcut.linkFile.c_str(), shortcut.description.c_str(),
-                       shortcut.workingDir.c_str());
+    for (const ShortcutSpec& shortcut : GroupShortcuts(installDir, systemRoot)) {
+        const ShortcutResult made = CreateShortcut(shortcut.target.c_str(), shortcut.linkFile.c_str(),
+                                                   shortcut.description.c_str(), shortcut.workingDir.c_str());
+        if (made.comFailed)
+            AfxMessageBox(kComFailed);
+    }
 }
 } // namespace
 

@@ -1,7 +1,6 @@
 // Removal of an installation, shared by setup.exe's Uninstall and the uninstaller.
 #include "removal.h"
 
-#include "app.h"
 #include "file.h"
 #include "paths.h"
 #include "product.h"
@@ -12,7 +11,6 @@
 #include <vector>
 
 namespace {
-constexpr const char* kConfirmUninstall = "Are you sure to uninstall HexbreakerDemo?";
 constexpr const char* kInstallDirGone =
     "Unable to uninstall because of installed directory was moved or deleted.";
 constexpr const char* kUninstallDone = "Uninstall completed.";
@@ -90,10 +88,6 @@ void RemoveFile(const std::string& folderPath, const std::string& file) {
 }
 } // namespace
 
-bool ConfirmRemoval() {
-    return AfxMessageBox(kConfirmUninstall, MB_OKCANCEL) == IDOK;
-}
-
 RemovalOutcome RemoveInstallation(const std::string& installedPath) {
     if (!SetCurrentDirectoryA(installedPath.c_str()))
         return RemovalOutcome::InstallFolderGone;
@@ -110,11 +104,10 @@ RemovalOutcome RemoveInstallation(const std::string& installedPath) {
     return RemovalOutcome::Removed;
 }
 
-void ShowRemovalOutcome(HWND owner, RemovalOutcome outcome) {
+RemovalNotice NoticeOfRemoval(RemovalOutcome outcome) {
     if (outcome == RemovalOutcome::Removed)
-        MessageBoxA(owner, kUninstallDone, AfxGetAppName(), MB_OK);
-    else
-        MessageBoxA(owner, kInstallDirGone, "Error", MB_OK | MB_ICONHAND);
+        return {kUninstallDone, nullptr, MB_OK};
+    return {kInstallDirGone, "Error", MB_OK | MB_ICONHAND};
 }
 
 void DeleteTree(const char* name) {

@@ -1,14 +1,14 @@
 #pragma once
 // Removing an installation: the install folder, the Start-menu program group, both records and the
-// entry of the list of installed programs, with the boxes that ask and tell. setup.exe's Uninstall
-// and the uninstaller hxduninst.exe both run this code; it needs no window of theirs.
+// entry of the list of installed programs. setup.exe's Uninstall and the uninstaller hxduninst.exe
+// both run this code and tell its outcome in the same boxes.
 
 #include <windows.h>
 
 #include <string>
 
-// Asks "Are you sure to uninstall HexbreakerDemo?" in the framework's OK/Cancel box; true for OK.
-bool ConfirmRemoval();
+// The question both programs ask first, in the framework's OK/Cancel box: OK removes.
+constexpr const char* kRemovalQuestion = "Are you sure to uninstall HexbreakerDemo?";
 
 enum class RemovalOutcome {
     Removed,           // the install folder, the program group, the records and the entry are gone
@@ -22,10 +22,14 @@ enum class RemovalOutcome {
 // again. Leaves the current directory where it ended.
 RemovalOutcome RemoveInstallation(const std::string& installedPath);
 
-// Tells the outcome in a box owned by `owner` (none: the box stands alone): "Uninstall
-// completed." captioned with the application name, or the stop box "Error" when the installed
-// folder was moved or deleted.
-void ShowRemovalOutcome(HWND owner, RemovalOutcome outcome);
+// The box that tells an outcome: "Uninstall completed." captioned with the application name (null
+// caption), or the stop box "Error" when the installed folder was moved or deleted.
+struct RemovalNotice {
+    const char* text;
+    const char* caption;
+    UINT type;
+};
+RemovalNotice NoticeOfRemoval(RemovalOutcome outcome);
 
 // Deletes the folder `name` (relative to the current directory) with everything in it, depth
 // first: each sub-folder as the enumeration meets it, then the folder's files in the order found.

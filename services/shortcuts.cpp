@@ -1,7 +1,5 @@
 #include "shortcuts.h"
 
-#include "app.h"
-
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -38,21 +36,19 @@ private:
 };
 } // namespace
 
-HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description,
-                       const char* workingDir) {
+ShortcutResult CreateShortcut(const char* target, const char* linkFile, const char* description,
+                              const char* workingDir) {
     // The previous call left COM initialised once on this thread; balance it before starting anew.
     CoUninitialize();
     const HRESULT initialised = CoInitialize(nullptr);
-    if (initialised != S_OK) {
-        AfxMessageBox("error Initalte");
-        return initialised;
-    }
+    if (initialised != S_OK)
+        return {initialised, true};
 
     ComPtr<IShellLinkA> link;
     const HRESULT created = CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
                                              kShellLinkInterface, reinterpret_cast<void**>(link.Receive()));
     if (FAILED(created))
-        return created;
+        return {created};
     link->SetPath(target);
     link->SetDescription(description);
     link->SetWorkingDirectory(workingDir);
@@ -61,12 +57,12 @@ HRESULT CreateShortcut(const char* target, const char* linkFile, const char* des
     const HRESULT persist =
         link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(file.Receive()));
     if (FAILED(persist))
-        return persist;
+        return {persist};
     WCHAR wideName[MAX_PATH] = {};
     // A name too long for the buffer is refused rather than saved under a cut-off path.
     if (MultiByteToWideChar(CP_ACP, 0, linkFile, -1, wideName, MAX_PATH) == 0)
-        return HRESULT_FROM_WIN32(GetLastError());
-    return file->Save(wideName, TRUE);
+        return {HRESULT_FROM_WIN32(GetLastError())};
+    return {file->Save(wideName, TRUE)};
 }
 
 std::array<ShortcutSpec, 4> GroupShortcuts(const std::string& installDir, const std::string& systemRoot) {

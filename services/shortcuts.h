@@ -3,13 +3,19 @@
 
 #include <windows.h>
 
+// What CreateShortcut ended with: S_OK when the file was saved, else the failure, and whether it
+// was COM's initialisation (the one failure the install tells the user of).
+struct ShortcutResult {
+    HRESULT status = S_OK;
+    bool comFailed = false;
+};
+
 // Writes the shell link `linkFile` (absolute, or relative to the current directory) pointing to
 // `target`, with `description` and `workingDir`; an existing file of that name is replaced.
 // Ends the COM initialisation the previous call left and initialises COM again, so calls in a
-// row stay balanced; COM stays initialised when it returns. A failed initialisation is shown as
-// "error Initalte"; every other failure only shows in the result (S_OK on success).
-HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description,
-                       const char* workingDir);
+// row stay balanced; COM stays initialised when it returns.
+ShortcutResult CreateShortcut(const char* target, const char* linkFile, const char* description,
+                              const char* workingDir);
 
 #include <array>
 #include <string>

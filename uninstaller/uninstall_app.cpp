@@ -31,7 +31,7 @@ int RunUninstall() {
         AfxMessageBox(kNotInstalled, MB_OK | MB_ICONINFORMATION);
         return kStatusNothingDone;
     }
-    if (!ConfirmRemoval())
+    if (AfxMessageBox(kRemovalQuestion, MB_OKCANCEL) != IDOK)
         return kStatusNothingDone;
 
     RemovalOutcome outcome = RemovalOutcome::InstallFolderGone;
@@ -42,6 +42,7 @@ int RunUninstall() {
         error.ReportError(MB_ICONSTOP);
         return kStatusFailed;
     }
-    ShowRemovalOutcome(nullptr, outcome);
+    const RemovalNotice notice = NoticeOfRemoval(outcome);
+    MessageBoxA(nullptr, notice.text, notice.caption ? notice.caption : AfxGetAppName(), notice.type);
     return outcome == RemovalOutcome::Removed ? kStatusRemoved : kStatusFailed;
 }

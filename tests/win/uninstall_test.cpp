@@ -46,27 +46,28 @@ void RunHost(std::string commandLine, const std::string& path, bool wanted) {
     ASSERT_EQ(Exists(path), wanted) << commandLine;
 }
 
-// The removal as Uninstall runs it after OK in its question, and its file error, if any: a removal that
-// stops there keeps both records and ends nothing. The current directory is put back wherever it stopped.
+constexpr const char* kCompleted = "none remove_tests: Uninstall completed.";
+
+// The removal as Uninstall runs it after OK in its question, and the box it ends with: "Uninstall
+// completed." or a file error, after which both records stay and nothing ends. The current directory
+// is put back wherever it stopped.
 std::string RemovalReporting() {
     CSetupMainDlg window;
     window.m_strInstalledPath = std::string(kBase) + "\\" + kTree;
     uitest::User user; // answers the question OK, and the closing box
-    std::string error;
-    try {
-        window.OnUninstall();
-    } catch (const CFileException& exception) {
-        error = exception.GetErrorMessage();
-    }
+    window.OnUninstall();
     SetCurrentDirectoryA(kBase);
+    EXPECT_EQ(user.boxes.size(), 2u);
+    const std::string told = user.boxes.empty() ? "" : user.boxes.back();
+    const bool removed = told == kCompleted;
     MSG quit{}; // posted, and left for the loops outside
     const bool quits =
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == kQuitExitCode;
-    EXPECT_EQ(quits, error.empty());
+    EXPECT_EQ(quits, removed);
     for (const char* record : {kProductKey, kDirectPlayKey}) // all three go, or none
-        EXPECT_EQ(ReadMachineText(record, "Path").empty(), error.empty()) << record;
-    EXPECT_EQ(ReadMachineText(kUninstallEntryKey, "DisplayName").empty(), error.empty());
-    return error;
+        EXPECT_EQ(ReadMachineText(record, "Path").empty(), removed) << record;
+    EXPECT_EQ(ReadMachineText(kUninstallEntryKey, "DisplayName").empty(), removed);
+    return told;
 }
 
 class RemovalTest : public testing::Test {
@@ -108,9 +109,10 @@ TEST_F(RemovalTest, UndeletableFileStopsTheRemovalThere) {
         const auto at = std::find(files.begin(), files.end(), "k.dat");
         ASSERT_NE(at, files.end());
 
-        EXPECT_EQ(RemovalReporting(), readOnly
-                                          ? "Access to an unnamed file was denied."
-                                          : "A sharing violation occurred while accessing an unnamed file.");
+        EXPECT_EQ(RemovalReporting(),
+                  readOnly
+                      ? "hand remove_tests: Access to an unnamed file was denied."
+                      : "hand remove_tests: A sharing violation occurred while accessing an unnamed file.");
         held.Abort();
         EXPECT_FALSE(Exists(InTree("Multi")) || Exists(InTree("zeta")));
         EXPECT_TRUE(Exists(InTree(".cache")));
@@ -129,7 +131,7 @@ TEST_F(RemovalTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
          {std::pair{"Multi/to-full", "full"}, {"to-empty", "empty"}, {"to-file.txt", "saved.txt"}})
         RunHost("/bin/ln -sr outside/" + std::string(target) + " " + InTree(link), InTree(link), true);
 
-    EXPECT_EQ(RemovalReporting(), "");
+    EXPECT_EQ(RemovalReporting(), kCompleted);
     EXPECT_TRUE(Exists("outside/full/canary.txt") && Exists("outside/empty") && Exists("outside/saved.txt"));
     EXPECT_FALSE(Exists(InTree("Multi/canyon.mfd")));
     // A link the platform cannot remove by itself stays, and so do the folders holding it.
@@ -141,7 +143,7 @@ TEST_F(RemovalTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
     SetUp();
     ASSERT_TRUE(CreateDirectoryA("outside/game", nullptr) && RemoveDirectoryA(kTree));
     RunHost("/bin/ln -sr outside/game HexbreakerDemo", kTree, true);
-    EXPECT_EQ(RemovalReporting(), "");
+    EXPECT_EQ(RemovalReporting(), kCompleted);
     EXPECT_TRUE(Exists("outside/game"));
 }
 // Every box is answered OK; each is read as "<icon> <caption>: <text>". The record and the folder
@@ -170,11 +172,7 @@ TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
          {question, "hand remove_tests: Access to an unnamed file was denied."},
          kStatusFailed,
          true},
-        {installed,
-         FILE_ATTRIBUTE_NORMAL,
-         {question, "none remove_tests: Uninstall completed."},
-         kStatusRemoved,
-         false},
+        {installed, FILE_ATTRIBUTE_NORMAL, {question, kCompleted}, kStatusRemoved, false},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.path.value_or("no record") + (testCase.attributes ? " (read-only file)" : ""));
