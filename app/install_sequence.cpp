@@ -75,7 +75,7 @@ void CSetupMainDlg::OnInstall() {
     PlayCue(m_strSourceDir, kCueInstallComplete, SND_SYNC);
 
     if (MessageBox(kReadmeQuestion, "", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        const std::string readme = JoinPath(m_strInstallDir, "readme.txt");
+        const std::string readme = JoinPath(m_strInstallDir, kReadmeFile);
         StartProgram("notepad", readme);
     }
     // Explorer takes over: on the program group, or on the install directory when no group could

@@ -22,11 +22,14 @@ BOOL CSetupMainDlg::OnInitDialog() {
     return CHotSpotDlg::OnInitDialog();
 }
 
+// A greyed label does nothing.
 void CSetupMainDlg::RunHotSpot(int hotSpot) {
-    switch (hotSpot) {
+    const auto spot = static_cast<HotSpot>(hotSpot);
+    if (!IsHotSpotLive(spot, m_bInstalled))
+        return;
+    switch (spot) {
     case HOT_PLAY:
-        if (m_bInstalled)
-            OnPlayGame();
+        OnPlayGame();
         break;
     case HOT_INSTALL:
         OnInstall();
@@ -38,8 +41,7 @@ void CSetupMainDlg::RunHotSpot(int hotSpot) {
         OnDirectX();
         break;
     case HOT_UNINSTALL:
-        if (m_bInstalled)
-            OnUninstall();
+        OnUninstall();
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #include "copy_progress.h"
 
+#include "destination_rules.h"
 #include "paths.h"
 
 #include <float.h>
@@ -18,7 +19,6 @@ private:
     unsigned int m_saved;
 };
 
-constexpr std::size_t kEndingLength = 4;
 constexpr std::size_t kMaxPathLength = 260;                   // MAX_PATH, the terminator included
 constexpr std::size_t kMaxFolderLength = kMaxPathLength - 12; // room left for an 8.3 name
 } // namespace
@@ -42,10 +42,9 @@ int ProgressPosition(double done, double whole) {
 }
 
 std::string CleanupPath(const std::string& installDir, const std::string& name) {
-    const std::string ending = name.size() <= kEndingLength ? name : name.substr(name.size() - kEndingLength);
-    if (ending == ".mfd")
-        return installDir + "\\Multi\\" + name;
-    return installDir + "\\" + name;
+    if (hx::nameEnding(name) == ".mfd")
+        return JoinPath(JoinPath(installDir, hx::kMultiFolder), name);
+    return JoinPath(installDir, name);
 }
 
 bool DestinationTooLong(const std::string& path) {

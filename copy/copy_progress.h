@@ -21,9 +21,8 @@ CopyPiece NextCopyPiece(std::uint32_t done, std::uint32_t size);
 // quotient first, truncated toward zero; 0 when whole is 0. The order matters: 29 of 100 gives 28.
 int ProgressPosition(double done, double whole);
 
-// The file the clean-up pass deletes for an entry: in "Multi" for a name whose ending (its last
-// four characters, or the whole name when shorter) is ".mfd", else in the install directory.
-// Endings compare byte for byte, as the destination rules do.
+// The file the clean-up pass deletes for an entry: in "Multi" for a name whose ending is ".mfd",
+// else in the install directory. Endings compare byte for byte, as the destination rules do.
 std::string CleanupPath(const std::string& installDir, const std::string& name);
 
 // Whether a destination path lies beyond what the system's ANSI file functions take: a path of

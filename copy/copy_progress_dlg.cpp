@@ -55,8 +55,6 @@ CCopyProgressDlg::CCopyProgressDlg(CWnd* parent) : CDialog(IDD, parent) {
     m_bActive = FALSE;
 }
 
-CCopyProgressDlg::~CCopyProgressDlg() = default;
-
 void CCopyProgressDlg::DoDataExchange() {
     DDX_Control(IDC_STATIC_FILE, m_staticFile);
     DDX_Control(IDC_PROGRESS_TOTAL, m_progressTotal);
@@ -96,8 +94,8 @@ void CCopyProgressDlg::CreateInstallDirectories() const {
     // One level each; a directory that exists already is fine, and a failure shows later as
     // entries that cannot be written there.
     CreateDirectoryA(m_strInstallDir.c_str(), nullptr);
-    CreateDirectoryA((m_strInstallDir + "\\Multi").c_str(), nullptr);
-    CreateDirectoryA((m_strInstallDir + "\\Profiles").c_str(), nullptr);
+    CreateDirectoryA(JoinPath(m_strInstallDir, hx::kMultiFolder).c_str(), nullptr);
+    CreateDirectoryA(JoinPath(m_strInstallDir, hx::kProfilesFolder).c_str(), nullptr);
 }
 
 bool CCopyProgressDlg::ReadPackTable() {
@@ -250,10 +248,12 @@ void CCopyProgressDlg::RemoveCopiedFiles() {
         }
     }
     // Only empty folders go; "Profiles" stays, and with it the install directory.
-    RemoveDirectoryA((m_strInstallDir + "\\Multi").c_str());
+    RemoveDirectoryA(JoinPath(m_strInstallDir, hx::kMultiFolder).c_str());
     RemoveDirectoryA(m_strInstallDir.c_str());
 }
 
+// The close message comes here too (the dialog manager turns it into the Cancel command), with the
+// pack, the timer and the entry tables as they are, so that Resume goes on copying.
 void CCopyProgressDlg::OnCancel() {
     m_bActive = FALSE; // ticks keep coming but do nothing while the question is open
     CExitConfirmDlg confirm;
@@ -263,10 +263,4 @@ void CCopyProgressDlg::OnCancel() {
     }
     RemoveCopiedFiles();
     CDialog::OnCancel();
-}
-
-bool CCopyProgressDlg::OnClose() {
-    // The pack, the timer and the entry tables stay as they are: the default processing turns
-    // the message into the Cancel command, and Resume there goes on copying.
-    return false;
 }

@@ -28,7 +28,6 @@ public:
     enum { IDD = IDD_COPY_PROGRESS };
 
     explicit CCopyProgressDlg(CWnd* parent = nullptr);
-    ~CCopyProgressDlg() override;
 
     // The clean-up pass: closes the destination, deletes each entry's file from the install
     // directory (".mfd" entries from its "Multi"), whether or not the entry was reached, then
@@ -71,7 +70,6 @@ protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
     bool OnTimer(UINT_PTR id) override;
-    bool OnClose() override;
 
 private:
     enum class TickFailure { None, Read, Write };

@@ -13,13 +13,8 @@
 // the controls and image lists live in it. False when it could not be loaded or refused.
 bool RegisterCommonControls();
 
-class CStatic : public CWnd {
-public:
-    HBITMAP SetBitmap(HBITMAP bitmap) const {
-        return reinterpret_cast<HBITMAP>(
-            SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
-    }
-};
+// A static text: the window's text is all the dialogs set.
+class CStatic : public CWnd {};
 
 class CProgressCtrl : public CWnd {
 public:
@@ -37,14 +32,9 @@ public:
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
     int SetCurSel(int index) const {
         return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)));
-    }
-    int FindStringExact(int start, const std::string& text) const {
-        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(start),
-                                            reinterpret_cast<LPARAM>(text.c_str())));
     }
     // Selects the first entry from `start` on (-1: from the top) that begins with `prefix`, in any
     // letter case; CB_ERR when none does (the selection is then left as it was).

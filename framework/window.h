@@ -16,11 +16,9 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     // The object attached to a window of ours, or nullptr for any other window.
     static CWnd* FromHandlePermanent(HWND hwnd);
     CWnd* GetOwner() const { return FromHandlePermanent(GetWindow(m_hWnd, GW_OWNER)); }
-    HWND GetOwnerHwnd() const { return GetWindow(m_hWnd, GW_OWNER); }
 
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, msg, wParam, lParam);

@@ -11,9 +11,7 @@ public:
     enum { IDD = IDD_EXIT_CONFIRM };
 
     explicit CExitConfirmDlg(CWnd* parent = nullptr);
-    ~CExitConfirmDlg() override = default;
 
 protected:
-    void DoDataExchange() override {}
     BOOL OnInitDialog() override;
 };

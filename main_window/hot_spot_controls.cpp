@@ -9,10 +9,6 @@ LRESULT CallButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                       : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-bool IsArrowKey(WPARAM key) {
-    return key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
-}
-
 // Stands in front of a hot spot's button procedure, which is kept in the button's user data.
 LRESULT CALLBACK HotSpotControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -31,9 +27,9 @@ LRESULT CALLBACK HotSpotControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_KEYDOWN:
         // The arrows go round the labels as Tab and Shift+Tab do (a group of the dialog manager
         // would take in the window's other controls where it wraps round).
-        if (!IsArrowKey(wParam))
+        if (!IsArrowKey(static_cast<UINT>(wParam)))
             break;
-        SendMessageA(GetParent(hwnd), WM_NEXTDLGCTL, wParam == VK_LEFT || wParam == VK_UP, FALSE);
+        SendMessageA(GetParent(hwnd), WM_NEXTDLGCTL, IsBackwardArrow(static_cast<UINT>(wParam)), FALSE);
         return 0;
     default:
         break;

@@ -147,9 +147,9 @@ bool CHotSpotDlg::OnGetDlgCode(LRESULT& result) {
 }
 
 bool CHotSpotDlg::OnKeyDown(UINT key) {
-    if (key != VK_TAB && key != VK_LEFT && key != VK_UP && key != VK_RIGHT && key != VK_DOWN)
+    if (key != VK_TAB && !IsArrowKey(key))
         return false;
-    const bool backwards = key == VK_LEFT || key == VK_UP || (key == VK_TAB && GetKeyState(VK_SHIFT) < 0);
+    const bool backwards = IsBackwardArrow(key) || (key == VK_TAB && GetKeyState(VK_SHIFT) < 0);
     FocusHotSpot(FirstLiveHotSpot(m_bInstalled, backwards));
     return true;
 }

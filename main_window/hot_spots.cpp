@@ -53,6 +53,14 @@ HotSpot FirstLiveHotSpot(bool installed, bool fromTheEnd) {
     return HOT_NONE;
 }
 
+bool IsArrowKey(UINT key) {
+    return key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
+}
+
+bool IsBackwardArrow(UINT key) {
+    return key == VK_LEFT || key == VK_UP;
+}
+
 UINT HotSpotControlId(HotSpot id) {
     return kFirstControlId + static_cast<UINT>(id);
 }

@@ -42,6 +42,9 @@ const HotSpotInfo* FindHotSpot(HotSpot id);
 bool IsHotSpotLive(HotSpot id, bool installed);
 // The first live hot spot in screen order, or the last; HOT_NONE when none is live.
 HotSpot FirstLiveHotSpot(bool installed, bool fromTheEnd);
+// The arrow keys go round the labels as Tab does: Left and Up backwards, Right and Down forwards.
+bool IsArrowKey(UINT key);
+bool IsBackwardArrow(UINT key);
 // Each hot spot's control has an id of its own; HOT_NONE for any other id.
 UINT HotSpotControlId(HotSpot id);
 HotSpot HotSpotFromControlId(UINT controlId);

@@ -6,11 +6,6 @@
 namespace hx {
 namespace {
 
-std::string_view ending(std::string_view name) {
-    constexpr std::size_t kEndingLength = 4;
-    return name.size() <= kEndingLength ? name : name.substr(name.size() - kEndingLength);
-}
-
 bool isOneOf(std::string_view text, std::initializer_list<std::string_view> candidates) {
     return std::find(candidates.begin(), candidates.end(), text) != candidates.end();
 }
@@ -28,8 +23,13 @@ std::string join(std::string_view directory, std::string_view subdirectory, std:
 
 } // namespace
 
+std::string_view nameEnding(std::string_view name) {
+    constexpr std::size_t kEndingLength = 4;
+    return name.size() <= kEndingLength ? name : name.substr(name.size() - kEndingLength);
+}
+
 DestinationRule destinationRuleFor(std::string_view name) {
-    const std::string_view end = ending(name);
+    const std::string_view end = nameEnding(name);
     if (isOneOf(end, {".mfd", ".scr", ".fld"})) {
         return DestinationRule::Multi;
     }
@@ -51,10 +51,10 @@ Destination chooseDestination(std::string_view name, std::string_view installDir
     destination.rule = destinationRuleFor(name);
     switch (destination.rule) {
     case DestinationRule::Multi:
-        destination.path = join(installDir, "Multi", name);
+        destination.path = join(installDir, kMultiFolder, name);
         break;
     case DestinationRule::Profiles:
-        destination.path = join(installDir, "Profiles", name);
+        destination.path = join(installDir, kProfilesFolder, name);
         break;
     case DestinationRule::System:
         destination.path = join(windowsDir, "system", name);

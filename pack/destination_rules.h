@@ -15,6 +15,13 @@
 
 namespace hx {
 
+// The install directory's two folders of rules 1 and 2.
+constexpr const char* kMultiFolder = "Multi";
+constexpr const char* kProfilesFolder = "Profiles";
+
+// A name's ending: its last four characters, or the whole name when it is shorter.
+std::string_view nameEnding(std::string_view name);
+
 enum class DestinationRule {
     Multi = 1,    // install directory\Multi
     Profiles = 2, // install directory\Profiles

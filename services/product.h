@@ -8,3 +8,5 @@ constexpr const char* kMainWindowCaption = "HexbreakerDemo Installer";
 constexpr int kQuitExitCode = 18;
 // The product folder appended to the chosen destination, and the program group's name.
 constexpr const char* kProductFolder = "HexbreakerDemo";
+// The game's read-me in the install directory: a shortcut of the group, and offered after an install.
+constexpr const char* kReadmeFile = "readme.txt";

@@ -2,23 +2,17 @@
 #include "removal.h"
 
 #include "file.h"
+#include "handles.h"
 #include "paths.h"
 #include "product.h"
 #include "registry_records.h"
 
-#include <memory>
-#include <type_traits>
 #include <vector>
 
 namespace {
 constexpr const char* kInstallDirGone =
     "Unable to uninstall because of installed directory was moved or deleted.";
 constexpr const char* kUninstallDone = "Uninstall completed.";
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 // A junction or symbolic link. Removal never enters one: its target lies outside the tree.
 bool IsLink(const char* name) {
@@ -29,14 +23,13 @@ bool IsLink(const char* name) {
 // Whether opening `name` without following it reaches the link itself. Some platforms open the
 // target instead, and then also remove the target (when empty) in place of the link.
 bool OpensAsLink(const char* name) {
-    const HANDLE opened = CreateFileA(
+    const CHandle opened(CreateFileA(
         name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened.IsValid())
         return false;
-    const UniqueHandle closer(opened);
     BY_HANDLE_FILE_INFORMATION info{};
-    return GetFileInformationByHandle(opened, &info) &&
+    return GetFileInformationByHandle(opened.Get(), &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
@@ -54,14 +47,13 @@ std::string FinalPath(const char* name) {
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
     if (!getFinalPath)
         return {};
-    const HANDLE opened =
-        CreateFileA(name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+    const CHandle opened(CreateFileA(name, FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened.IsValid())
         return {};
-    const UniqueHandle closer(opened);
     std::vector<char> path(1024, '\0');
-    const DWORD length = getFinalPath(opened, path.data(), static_cast<DWORD>(path.size()), 0);
+    const DWORD length = getFinalPath(opened.Get(), path.data(), static_cast<DWORD>(path.size()), 0);
     return length > 0 && length < path.size() ? std::string(path.data(), length) : std::string();
 }
 

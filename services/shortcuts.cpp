@@ -1,10 +1,13 @@
 #include "shortcuts.h"
 
+#include "handles.h"
+#include "paths.h"
+#include "product.h"
+#include "registry_records.h"
+
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
-
-#include <utility>
 
 namespace {
 // The shell-link object and the two interfaces used, defined here rather than taken from the uuid
@@ -12,28 +15,6 @@ namespace {
 constexpr CLSID kShellLinkClass = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID kShellLinkInterface = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID kPersistFileInterface = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
-// Holds one COM interface pointer and releases it when it goes.
-template <typename Interface> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    Interface* operator->() const { return m_pointer; }
-    Interface** Receive() {
-        Reset();
-        return &m_pointer;
-    }
-    void Reset() {
-        if (m_pointer)
-            std::exchange(m_pointer, nullptr)->Release();
-    }
-
-private:
-    Interface* m_pointer = nullptr;
-};
 } // namespace
 
 ShortcutResult CreateShortcut(const char* target, const char* linkFile, const char* description,
@@ -44,18 +25,17 @@ ShortcutResult CreateShortcut(const char* target, const char* linkFile, const ch
     if (initialised != S_OK)
         return {initialised, true};
 
-    ComPtr<IShellLinkA> link;
-    const HRESULT created = CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
-                                             kShellLinkInterface, reinterpret_cast<void**>(link.Receive()));
+    CComPtr<IShellLinkA> link;
+    const HRESULT created =
+        CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface, link.Receive());
     if (FAILED(created))
         return {created};
     link->SetPath(target);
     link->SetDescription(description);
     link->SetWorkingDirectory(workingDir);
 
-    ComPtr<IPersistFile> file;
-    const HRESULT persist =
-        link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(file.Receive()));
+    CComPtr<IPersistFile> file;
+    const HRESULT persist = link->QueryInterface(kPersistFileInterface, file.Receive());
     if (FAILED(persist))
         return {persist};
     WCHAR wideName[MAX_PATH] = {};
@@ -67,10 +47,10 @@ ShortcutResult CreateShortcut(const char* target, const char* linkFile, const ch
 
 std::array<ShortcutSpec, 4> GroupShortcuts(const std::string& installDir, const std::string& systemRoot) {
     return {{
-        {"HexbreakerDemo.lnk", installDir + "\\Hxdemo.exe", "HexbreakerDemo", installDir},
-        {"Screen.lnk", installDir + "\\screen.bmp", "HexbreakerDemo", installDir},
-        {"Readme.lnk", installDir + "\\readme.txt", "HexbreakerDemo readme", installDir},
-        {"Uninstall HexbreakerDemo.lnk", systemRoot + "\\hxduninst.exe", "Uninstall HexbreakerDemo",
+        {"HexbreakerDemo.lnk", JoinPath(installDir, kGameFile), "HexbreakerDemo", installDir},
+        {"Screen.lnk", JoinPath(installDir, "screen.bmp"), "HexbreakerDemo", installDir},
+        {"Readme.lnk", JoinPath(installDir, kReadmeFile), "HexbreakerDemo readme", installDir},
+        {"Uninstall HexbreakerDemo.lnk", JoinPath(systemRoot, kUninstallerFile), "Uninstall HexbreakerDemo",
          systemRoot},
     }};
 }
