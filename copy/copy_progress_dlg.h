@@ -5,10 +5,11 @@
 // copying and asks the exit confirmation: Resume goes on where it stopped, Exit removes what was
 // copied into the install directory.
 //
-// The caller sets the source, install and Windows directories before DoModal. DoModal returns IDOK when every
-// entry has been written or skipped, IDCANCEL after Exit, and -1 when the pack cannot be read, a write fails
-// or a destination's path is too long for the system (which fails like a write): those paths show a message,
-// run the clean-up pass and post the quit message with code 18, which ends the modal loop.
+// The caller sets the source, install and Windows directories before DoModal. DoModal returns
+// IDOK when every entry has been written or skipped, IDCANCEL after Exit, and -1 when the pack
+// cannot be read, a write fails or a destination's path is too long for the system (which fails
+// like a write): those paths show a message, run the clean-up pass and post the quit message with
+// code 18, which ends the modal loop.
 
 #include "controls.h"
 #include "dialog.h"
