@@ -52,10 +52,11 @@ ULONG WINAPI FirstRemoveVectoredHandlerCall(PVOID cookie);
 #endif
 extern "C" {
 extern std::atomic<compat::AddVectoredHandlerFunction> hxAddVectoredImport __asm__(HX_ADD_VECTORED_IMPORT);
-extern std::atomic<compat::RemoveVectoredHandlerFunction> hxRemoveVectoredImport __asm__(
-    HX_REMOVE_VECTORED_IMPORT);
+extern std::atomic<compat::RemoveVectoredHandlerFunction>
+    hxRemoveVectoredImport __asm__(HX_REMOVE_VECTORED_IMPORT);
 std::atomic<compat::AddVectoredHandlerFunction> hxAddVectoredImport{&compat::FirstAddVectoredHandlerCall};
-std::atomic<compat::RemoveVectoredHandlerFunction> hxRemoveVectoredImport{&compat::FirstRemoveVectoredHandlerCall};
+std::atomic<compat::RemoveVectoredHandlerFunction> hxRemoveVectoredImport{
+    &compat::FirstRemoveVectoredHandlerCall};
 }
 
 namespace compat {
@@ -68,7 +69,8 @@ PVOID WINAPI FirstAddVectoredHandlerCall(ULONG first, PVECTORED_EXCEPTION_HANDLE
 }
 
 ULONG WINAPI FirstRemoveVectoredHandlerCall(PVOID cookie) {
-    const RemoveVectoredHandlerFunction resolved = ResolveRemoveVectoredHandler(GetModuleHandleA("kernel32.dll"));
+    const RemoveVectoredHandlerFunction resolved =
+        ResolveRemoveVectoredHandler(GetModuleHandleA("kernel32.dll"));
     hxRemoveVectoredImport.store(resolved);
     return resolved(cookie);
 }
