@@ -1,4 +1,4 @@
-// CRC-32 as zlib computes it (IEEE 802.3, reflected polynomial 0xEDB88320), over data given in pieces:
+// zlib's CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320) over data given in pieces:
 // the checksum hxpack stores for each entry and for the table.
 #pragma once
 
