@@ -38,10 +38,12 @@ demo: deps
 	$(MAKE) build
 	demo/run-demo
 
-# The demo CD as a disc image, made from build/cd as it stands, and its hash.
+# The demo CD as a disc image, made from build/cd as it stands, and its hash; with a signing key
+# named (HX_SIGN_CERT and HX_SIGN_KEY, or HX_SIGN_PKCS12 and HX_SIGN_PASS_FILE), of its signed copy
+# build/cd-signed.
 cd: deps
 	$(MAKE) build
-	demo/make-iso build/cd build/hexbreakerdemo.iso
+	demo/make-cd build/cd build/hexbreakerdemo.iso
 
 fuzz: deps
 	$(MAKE) build

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <numeric>
 
 ULONGLONG FreeBytesFromClusters(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters) {
     return ULONGLONG{sectorsPerCluster} * bytesPerSector * freeClusters;
@@ -54,21 +53,10 @@ bool IsRecycledFolder(const std::string& name) {
 }
 
 void SortAsTreeLabels(std::vector<std::string>& names) {
-    // The control compares its labels as wide strings with the platform's string comparison;
-    // converting each name once keeps the sort at N log N comparisons.
-    std::vector<std::vector<WCHAR>> wide(names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, names[i].c_str(), -1, nullptr, 0);
-        wide[i].resize(static_cast<size_t>(std::max(length, 1)));
-        MultiByteToWideChar(CP_ACP, 0, names[i].c_str(), -1, wide[i].data(), length);
-    }
-    std::vector<size_t> order(names.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return lstrcmpW(wide[a].data(), wide[b].data()) < 0; });
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const size_t index : order)
-        sorted.push_back(std::move(names[index]));
-    names = std::move(sorted);
+    // The control compares its labels with the platform's string comparison of the user's locale, on
+    // their wide form. lstrcmpA compares the ANSI names the same way (Windows NT and later widen them
+    // first), and unlike lstrcmpW it works on Windows 98 and ME, which export lstrcmpW but fail it.
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return lstrcmpA(a.c_str(), b.c_str()) < 0;
+    });
 }

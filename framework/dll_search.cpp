@@ -4,19 +4,27 @@
 
 namespace {
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+
+// The function `name` of `module` where the system has it, else null.
+template <typename Function> Function ProcOf(HMODULE module, const char* name) {
+    const FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+}
 
 // SetDefaultDllDirectories where the system has it. Its presence also tells that LoadLibraryEx knows
 // the LOAD_LIBRARY_SEARCH_* flags.
-SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesProc() {
-    const FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    return reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(proc));
+SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesProc(HMODULE kernel32 = GetModuleHandleA("kernel32.dll")) {
+    return ProcOf<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories");
 }
 } // namespace
 
-void RestrictDllSearch() {
-    if (const auto setDefaultDllDirectories = SetDefaultDllDirectoriesProc())
+void RestrictDllSearch(HMODULE kernel32) {
+    if (const auto setDefaultDllDirectories = SetDefaultDllDirectoriesProc(kernel32))
         setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryA("");
+    // XP SP1 on; 98, ME, 2000 and XP before SP1 keep the system's default search.
+    if (const auto setDllDirectory = ProcOf<SetDllDirectoryFn>(kernel32, "SetDllDirectoryA"))
+        setDllDirectory("");
 }
 
 std::string SystemDllPath(const char* fileName) {

@@ -11,8 +11,10 @@
 // Takes the program's folder and the current folder out of the search for every DLL loaded by name
 // from now on, the platform's own loads included: only the system folder is searched where the
 // system can be told so (SetDefaultDllDirectories: Windows 8 on, and Vista and 7 with the update
-// that adds it); elsewhere the current folder leaves the search (XP SP1 on). Called first at start.
-void RestrictDllSearch();
+// that adds it); elsewhere the current folder leaves the search (XP SP1 on; on older systems the
+// search stays as it is). Both functions are looked up at run time in `kernel32`; where it lacks
+// them the search is left alone. Called first at start.
+void RestrictDllSearch(HMODULE kernel32 = GetModuleHandleA("kernel32.dll"));
 
 // "<system folder>\<fileName>", e.g. "C:\WINDOWS\system32\winmm.dll"; empty when the system folder
 // cannot be read.

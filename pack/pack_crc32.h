@@ -1,6 +1,8 @@
-// CRC-32 as zlib computes it (IEEE 802.3, reflected polynomial 0xEDB88320): the checksum hxpack
-// stores for each entry and for the table.
+// zlib's CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320) over data given in pieces:
+// the checksum hxpack stores for each entry and for the table.
 #pragma once
+
+#include <zlib.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -9,19 +11,13 @@ namespace hx {
 
 class Crc32 {
 public:
-    void update(const void* data, std::size_t size);
-    std::uint32_t value() const { return ~register_; }
+    void update(const void* data, std::size_t size) {
+        value_ = static_cast<std::uint32_t>(crc32_z(value_, static_cast<const Bytef*>(data), size));
+    }
+    std::uint32_t value() const { return value_; }
 
 private:
-    std::uint32_t register_ = 0xFFFFFFFFu;
+    std::uint32_t value_ = 0; // zlib's CRC of no bytes
 };
-
-std::uint32_t crc32(const void* data, std::size_t size);
-
-namespace detail {
-// The byte-at-a-time table method on the raw CRC register, whatever the processor offers; the fast path
-// must agree with it.
-std::uint32_t crc32TableUpdate(std::uint32_t crcRegister, const std::uint8_t* data, std::size_t size);
-} // namespace detail
 
 } // namespace hx

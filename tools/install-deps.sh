@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
+  zlib1g-dev libz-mingw-w64-dev
   fonts-wine xvfb xauth xdotool imagemagick x11-utils xorriso
-  python3 python3-pil python3-pytest fonts-dejavu-core locales
+  python3 python3-pil python3-pytest fonts-dejavu-core locales openssl osslsigncode
 )
 # The locales of a Japanese and a Traditional Chinese system: Wine takes a program's ANSI code page
 # (932, 950) from its LANG only where the host has that locale.

@@ -32,7 +32,7 @@
 namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
-constexpr double kThroughputGoal = 0.95;
+constexpr double kThroughputGoal = 0.88;
 constexpr double kMemoryGoalBytes = 1024 * 1024;
 
 double Now() {

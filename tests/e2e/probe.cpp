@@ -8,13 +8,21 @@
 //   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 //   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
+//   add-root FILE               adds the DER certificate FILE to the machine's trusted roots ("added=1")
+//   trust FILE                  what WinVerifyTrust says of FILE's Authenticode signature ("trust=0x...")
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 int ReportWindow(HWND hwnd) {
@@ -145,6 +153,40 @@ int ReportTree(HWND hwnd) {
         CloseHandle(process);
     return remote ? 0 : 1;
 }
+int AddRoot(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<BYTE> der{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const HCERTSTORE store =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    const BOOL added = store && CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                                                 static_cast<DWORD>(der.size()),
+                                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (store)
+        CertCloseStore(store, 0);
+    std::printf("added=%d\n", added ? 1 : 0);
+    return added ? 0 : 1;
+}
+
+int ReportTrust(const char* path) {
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+    WINTRUST_FILE_INFO file{};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = wide;
+    WINTRUST_DATA data{};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE; // no network here
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    std::printf("trust=0x%08lx\n", static_cast<unsigned long>(status));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +212,10 @@ int main(int argc, char** argv) {
         return ReportTree(hwnd);
     if (argc == 3 && std::strcmp(command, "hold") == 0)
         return HoldFile(argv[2]);
+    if (argc == 3 && std::strcmp(command, "add-root") == 0)
+        return AddRoot(argv[2]);
+    if (argc == 3 && std::strcmp(command, "trust") == 0)
+        return ReportTrust(argv[2]);
     std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);
     return 2;
 }

@@ -1,9 +1,10 @@
 """The demo CD as it ships, and the whole install from it: the disc image made by demo/make-iso and
 read back with xorriso (the Joliet tree, the names Windows sees), shown as the CD-ROM drive D:, and
-the setup.exe on it run through an install and a second install over longer files. The removal is
-test_removal's."""
+the setup.exe on it run through an install and a second install over longer files; and the same
+install from the image of the CD signed with a throwaway key. The removal is test_removal's."""
 
 import configparser
+import hashlib
 import os
 import shutil
 import subprocess
@@ -11,10 +12,16 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from harness import (CD_IMAGE, DOSDEVICES, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe, unix_path,
-                     wait_until)
+from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe,
+                     reg, unix_path, wait_until)
 
 XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
+
+
+def disc_of(cd, image, disc, env=None):
+    """The disc image of a CD folder (made by make-cd, so signed when env names a key), read back."""
+    subprocess.run([ROOT / "demo" / "make-cd", cd, image], env=env, check=True, capture_output=True)
+    subprocess.run(XORRISO + [image, "-osirrox", "on", "-extract", "/", disc], check=True, capture_output=True)
 
 
 def point_drive_d_at(folder):
@@ -27,9 +34,14 @@ class CdImageInstall(SetupCase):
     def setUpClass(cls):
         cls.work = Path(tempfile.mkdtemp(prefix="hx-disc-"))
         cls.image, cls.disc = cls.work / "hexbreakerdemo.iso", cls.work / "disc"
-        subprocess.run([ROOT / "demo" / "make-iso", CD_IMAGE, cls.image], check=True, capture_output=True)
-        subprocess.run(XORRISO + [cls.image, "-osirrox", "on", "-extract", "/", cls.disc], check=True,
-                       capture_output=True)
+        unsigned = {name: value for name, value in os.environ.items() if not name.startswith("HX_SIGN_")}
+        disc_of(CD_IMAGE, cls.image, cls.disc, unsigned)
+        keys = cls.keys = cls.work / "keys"
+        cls.signed_disc = cls.work / "signed-disc"
+        subprocess.run([ROOT / "tests" / "cd" / "throwaway-keys", keys], check=True)
+        shutil.copytree(CD_IMAGE, cls.work / "cd")  # signed into cd-signed beside it
+        disc_of(cls.work / "cd", cls.work / "signed.iso", cls.signed_disc,
+                {**unsigned, "HX_SIGN_CERT": str(keys / "signer.pem"), "HX_SIGN_KEY": str(keys / "signer.key")})
         point_drive_d_at(cls.disc)  # its files read-only, as Wine shows a real disc's
 
     @classmethod
@@ -53,11 +65,38 @@ class CdImageInstall(SetupCase):
         self.assertEqual({section: dict(parser[section]) for section in parser.sections()},
                          {"autorun": {"open": "setup.exe", "icon": "setup.exe", "label": "HexbreakerDemo"}})
 
-    def assert_installed(self, over=False):
+    def test_winverifytrust_trusts_the_signed_setup_and_refuses_a_changed_byte(self):
+        folder = DRIVE_E / "trust"
+        folder.mkdir()
+        self.addCleanup(shutil.rmtree, folder)
+        root = folder / "root.der"
+        subprocess.run(["openssl", "x509", "-in", self.keys / "root.pem", "-outform", "der", "-out", root], check=True)
+        thumbprint = hashlib.sha1(root.read_bytes()).hexdigest().upper()
+        self.addCleanup(reg, "delete", rf"HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\{thumbprint}",
+                        "/f", check=False)
+        self.assertEqual(probe("add-root", r"E:\trust\root.der"), {"added": "1"})
+        shutil.copy(self.signed_disc / "setup.exe", folder / "signed.exe")
+        changed = bytearray((self.signed_disc / "setup.exe").read_bytes())
+        changed[len(changed) // 2] ^= 0x01
+        (folder / "changed.exe").write_bytes(bytes(changed))
+        shutil.copy(self.disc / "setup.exe", folder / "unsigned.exe")
+        verdicts = {name: probe("trust", rf"E:\trust\{name}.exe").get("trust") for name in ("signed", "changed", "unsigned")}
+        # 0, TRUST_E_BAD_DIGEST, TRUST_E_NOSIGNATURE
+        self.assertEqual(verdicts, {"signed": "0x00000000", "changed": "0x80096010", "unsigned": "0x800b0100"})
+
+    def assert_installed(self, over=False, disc=None):
+        pack = (disc or self.disc) / "hxdemo.pak"
         self.assert_explorer_on_the_group()
-        self.assert_files_installed(self.disc / "hxdemo.pak")
-        self.assert_records(pack=self.disc / "hxdemo.pak", over=over)
+        self.assert_files_installed(pack)
+        self.assert_records(pack=pack, over=over)
         self.assert_shortcuts()
+
+    def test_install_from_the_signed_disc(self):
+        self.assertNotEqual((self.signed_disc / "setup.exe").read_bytes(), (self.disc / "setup.exe").read_bytes())
+        point_drive_d_at(self.signed_disc)
+        self.addCleanup(point_drive_d_at, self.disc)
+        self.install_with_defaults("n", disc=self.signed_disc)
+        self.assert_installed(disc=self.signed_disc)  # the signed programs, from the signed pack
 
     def test_install_and_install_again_from_the_disc(self):
         self.assertEqual(Path(os.readlink(DOSDEVICES / "d:")), self.disc)

@@ -1,5 +1,6 @@
 """check-imports against programs built here and now: one that calls a Vista-only function by import,
-the same program without that call, and a file that is no program.
+the same program without that call, one that calls an XP SP1 function and one a function that Windows 98
+exports as a stub, each at the floors, and a file that is no program.
 
 usage: test_check_imports.py C_COMPILER SCRATCH_DIR
 """
@@ -29,21 +30,38 @@ class CheckImports(unittest.TestCase):
     def test_statuses_and_lines(self):
         vista = self.build("vista", "GetTickCount64()")
         xp = self.build("xp", "GetTickCount()")
+        xp_sp1 = self.build("xp_sp1", "SetDllDirectoryA(\"\")")
+        stub = self.build("stub", "(INT_PTR)GetModuleHandleW(NULL)")
         text = self.scratch / "notes.txt"
         text.write_text("not a program\n")
+        # Below XP, a 64-bit program is held to 64-bit XP, the first Windows that runs one, with a note.
+        wide = "x86_64" in Path(self.compiler).name
+        note64 = "{0}: note: a 64-bit program: checked against 64-bit Windows XP, the first that runs it\n"
+
+        def below_xp(status, output):
+            return (0, note64) if wide else (status, output)
+
         cases = [
-            ([xp], 0, ""),
-            ([vista], 1, f"{vista}: kernel32.dll!GetTickCount64\n"),
-            ([xp, vista], 1, f"{vista}: kernel32.dll!GetTickCount64\n"),
-            ([text], 2, ""),
-            ([self.scratch / "missing.exe"], 2, ""),
+            ([], [xp], 0, ""),
+            ([], [vista], 1, "{0}: kernel32.dll!GetTickCount64\n"),
+            ([], [xp, vista], 1, "{1}: kernel32.dll!GetTickCount64\n"),
+            (["--floor", "xp"], [xp_sp1], 0, ""),
+            (["--floor", "2000"], [xp_sp1], *below_xp(1, "{0}: kernel32.dll!SetDllDirectoryA\n")),
+            (["--floor", "98"], [xp_sp1], *below_xp(1, "{0}: kernel32.dll!SetDllDirectoryA\n")),
+            (["--floor", "98"], [xp], *below_xp(0, "")),
+            (["--floor", "98"], [stub],
+             *below_xp(0, "{0}: note: kernel32.dll!GetModuleHandleW is a stub on Windows 98 and ME\n")),
+            (["--floor", "2000"], [stub], *below_xp(0, "")),
+            (["--floor", "95"], [xp], 2, ""),
+            ([], [text], 2, ""),
+            ([], [self.scratch / "missing.exe"], 2, ""),
         ]
-        for files, status, output in cases:
-            with self.subTest(files=[f.name for f in files]):
-                run = subprocess.run([CHECK, *files], capture_output=True, text=True)
-                self.assertEqual((run.returncode, run.stdout), (status, output), run.stderr)
+        for options, files, status, output in cases:
+            with self.subTest(options=options, files=[f.name for f in files]):
+                run = subprocess.run([CHECK, *options, *files], capture_output=True, text=True)
+                self.assertEqual((run.returncode, run.stdout), (status, output.format(*files)), run.stderr)
                 if status == 2:
-                    self.assertIn(str(files[0]), run.stderr)
+                    self.assertIn("usage" if options else str(files[0]), run.stderr)
 
 
 if __name__ == "__main__":

@@ -1,16 +1,19 @@
-// The framework's exception barrier, the 64-bit tick count's fallback and paths in double-byte code pages.
+// The framework's exception barrier, the fallbacks of functions older Windows lack (the 64-bit tick count,
+// vectored handlers, the DLL search) and paths in double-byte code pages.
 // The modal loop's ends and the owners of dialogs made without a parent are checked through the copy dialog's
 // tests.
 #include "app.h"
 #include "browse_rules.h"
 #include "copy_progress.h"
 #include "dialog.h"
+#include "dll_search.h"
 #include "file.h"
 #include "install_dir_dlg.h"
 #include "paths.h"
 #include "resource.h"
 #include "tick_count.h"
 #include "ui_helpers.h"
+#include "vectored_handlers.h"
 
 #include <gtest/gtest.h>
 
@@ -131,4 +134,50 @@ TEST(TickCount64, FallsBackToTheTickCountWhenTheLookUpFails) {
     EXPECT_NE(compat::ResolveTickCount64(GetModuleHandleA("kernel32.dll")),
               &compat::TickCount64FromTickCount);
     EXPECT_EQ(compat::ResolveTickCount64(nullptr), &compat::TickCount64FromTickCount);
+}
+
+// Vectored handlers where kernel32 has them, and the stand-ins where the look-up fails (user32 or no
+// module stands in for an older kernel32): with the stand-ins no handler is registered, so none runs.
+namespace {
+constexpr DWORD kCountedException = 0xE0C0FFEE;
+
+// Counts the exception in the int its one argument points to, and lets the raiser go on.
+LONG WINAPI ContinueCountedException(EXCEPTION_POINTERS* pointers) {
+    if (pointers->ExceptionRecord->ExceptionCode != kCountedException)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++*reinterpret_cast<int*>(pointers->ExceptionRecord->ExceptionInformation[0]);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+} // namespace
+
+TEST(VectoredHandlers, RegisterWithKernel32AndNothingWhereTheLookUpFails) {
+    for (const char* module : {"kernel32.dll", "user32.dll", static_cast<const char*>(nullptr)}) {
+        const HMODULE kernel32 = module ? GetModuleHandleA(module) : nullptr;
+        const bool real = module && std::string(module) == "kernel32.dll";
+        const auto add = compat::ResolveAddVectoredHandler(kernel32);
+        const auto remove = compat::ResolveRemoveVectoredHandler(kernel32);
+        EXPECT_EQ(add == &compat::AddNoVectoredHandler, !real) << (module ? module : "no module");
+        EXPECT_EQ(remove == &compat::RemoveNoVectoredHandler, !real) << (module ? module : "no module");
+        int calls = 0;
+        PVOID const cookie = add(1, &ContinueCountedException);
+        EXPECT_EQ(cookie != nullptr, real);
+        if (cookie) {
+            const ULONG_PTR argument = reinterpret_cast<ULONG_PTR>(&calls);
+            RaiseException(kCountedException, 0, 1, &argument);
+        }
+        EXPECT_EQ(calls, real ? 1 : 0);
+        EXPECT_EQ(remove(cookie) != 0, real);
+    }
+}
+
+// Where kernel32 lacks SetDllDirectoryA the DLL search is left as it was; with it the directory is
+// emptied, the program's own folder and the current one taken out.
+TEST(DllSearch, LeftAloneWhereKernel32LacksTheFunctions) {
+    char directory[MAX_PATH] = {};
+    ASSERT_TRUE(SetDllDirectoryA("C:\\windows"));
+    RestrictDllSearch(GetModuleHandleA("user32.dll"));
+    EXPECT_EQ(GetDllDirectoryA(MAX_PATH, directory), 10u);
+    EXPECT_STREQ(directory, "C:\\windows");
+    RestrictDllSearch();
+    EXPECT_EQ(GetDllDirectoryA(MAX_PATH, directory), 0u);
 }
