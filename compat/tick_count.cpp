@@ -1,5 +1,7 @@
 #include "tick_count.h"
 
+#include "proc_address.h"
+
 #include <atomic>
 
 namespace compat {
@@ -23,9 +25,8 @@ ULONGLONG WINAPI TickCount64FromTickCount() {
 }
 
 TickCount64Function ResolveTickCount64(HMODULE kernel32) {
-    FARPROC found = kernel32 ? GetProcAddress(kernel32, "GetTickCount64") : nullptr;
-    return found ? reinterpret_cast<TickCount64Function>(reinterpret_cast<void*>(found))
-                 : &TickCount64FromTickCount;
+    const auto found = ProcAddress<TickCount64Function>(kernel32, "GetTickCount64");
+    return found ? found : &TickCount64FromTickCount;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "vectored_handlers.h"
 
+#include "proc_address.h"
+
 #include <atomic>
 
 namespace compat {
@@ -15,8 +17,8 @@ ULONG WINAPI RemoveNoVectoredHandler(PVOID) {
 namespace {
 
 template <typename Function> Function Resolve(HMODULE kernel32, const char* name, Function fallback) {
-    const FARPROC found = kernel32 ? GetProcAddress(kernel32, name) : nullptr;
-    return found ? reinterpret_cast<Function>(reinterpret_cast<void*>(found)) : fallback;
+    const auto found = ProcAddress<Function>(kernel32, name);
+    return found ? found : fallback;
 }
 
 } // namespace

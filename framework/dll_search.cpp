@@ -6,16 +6,10 @@ namespace {
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
 
-// The function `name` of `module` where the system has it, else null.
-template <typename Function> Function ProcOf(HMODULE module, const char* name) {
-    const FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
-}
-
 // SetDefaultDllDirectories where the system has it. Its presence also tells that LoadLibraryEx knows
 // the LOAD_LIBRARY_SEARCH_* flags.
 SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesProc(HMODULE kernel32 = GetModuleHandleA("kernel32.dll")) {
-    return ProcOf<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories");
+    return ProcAddress<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories");
 }
 } // namespace
 
@@ -23,7 +17,7 @@ void RestrictDllSearch(HMODULE kernel32) {
     if (const auto setDefaultDllDirectories = SetDefaultDllDirectoriesProc(kernel32))
         setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // XP SP1 on; 98, ME, 2000 and XP before SP1 keep the system's default search.
-    if (const auto setDllDirectory = ProcOf<SetDllDirectoryFn>(kernel32, "SetDllDirectoryA"))
+    if (const auto setDllDirectory = ProcAddress<SetDllDirectoryFn>(kernel32, "SetDllDirectoryA"))
         setDllDirectory("");
 }
 

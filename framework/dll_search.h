@@ -4,6 +4,8 @@
 // come from there or from the current folder: the program imports by name only DLLs that Windows
 // always takes from the system folder (its KnownDLLs), and loads every other one by its full path.
 
+#include "proc_address.h"
+
 #include <windows.h>
 
 #include <string>
@@ -32,8 +34,7 @@ public:
     HMODULE GetSafeHandle() const { return m_hModule; }
     // The exported function `name` as a `Function` pointer; null when the DLL did not load or lacks it.
     template <typename Function> Function GetProc(const char* name) const {
-        const FARPROC proc = m_hModule ? GetProcAddress(m_hModule, name) : nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+        return ProcAddress<Function>(m_hModule, name);
     }
 
 private:

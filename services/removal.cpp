@@ -4,6 +4,7 @@
 #include "file.h"
 #include "handles.h"
 #include "paths.h"
+#include "proc_address.h"
 #include "product.h"
 #include "registry_records.h"
 
@@ -43,8 +44,8 @@ void RemoveFolderLink(const char* name) {
 // the system cannot tell (it has no such call before Windows Vista, nor file links).
 std::string FinalPath(const char* name) {
     using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-    const auto getFinalPath = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    const auto getFinalPath =
+        ProcAddress<GetFinalPathFn>(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
     if (!getFinalPath)
         return {};
     const CHandle opened(CreateFileA(name, FILE_READ_ATTRIBUTES,
