@@ -263,8 +263,7 @@ def read_shell_link(path):
 
 def click_at(rect, *options):
     """Clicks the middle of a (left, top, right, bottom) rectangle on screen with the real pointer."""
-    xdotool("mousemove", (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
-    time.sleep(0.2)
+    xdotool("mousemove", "--sync", (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
     xdotool("click", *options, "1")
 
 
@@ -281,6 +280,11 @@ def click_button(caption, text, of_popup=False, timeout=10):
 def probe(*args):
     result = wine(PROBE_EXE, *args, check=False)
     return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+
+
+def focus_in_popup(caption=CAPTION):
+    """Whether the keyboard focus is in a pop-up of that window (a dialog or box it owns)."""
+    return probe("focus", caption).get("popup") == "1"
 
 
 def window_found(caption):
@@ -340,8 +344,7 @@ class SetupRun(ProgramRun):
     def point_to(self, x, y):
         """Moves the pointer to client point (x, y) of the main window."""
         left, top = self.origin()
-        xdotool("mousemove", left + x, top + y)
-        time.sleep(0.3)
+        xdotool("mousemove", "--sync", left + x, top + y)
 
     def click(self, x, y):
         self.point_to(x, y)
@@ -421,7 +424,15 @@ class SetupCase(unittest.TestCase):
         xdotool("mousemove", 0, 0)  # a window that opens under the pointer lights that label
         self.setup = SetupRun(**kwargs)
         self.assertTrue(wait_until(main_windows, 15), "the main window did not appear")
-        time.sleep(0.3)
+        self.assertTrue(wait_until(self.drawn, 15), "the main window was not drawn")
+
+    def drawn(self):
+        """Whether the screen shows the main window's picture around a point that no label holds."""
+        left, top = self.setup.origin()
+        box = (NOWHERE[0] - 10, NOWHERE[1] - 10, NOWHERE[0] + 10, NOWHERE[1] + 10)
+        art = Image.open(ART / "background.bmp").convert("RGB").crop(box)
+        shown = screenshot().crop((left + box[0], top + box[1], left + box[2], top + box[3]))
+        return list(shown.getdata()) == list(art.getdata())
 
     def click_label(self, name):
         self.setup.click(*POINTS[name])
@@ -442,7 +453,7 @@ class SetupCase(unittest.TestCase):
         self.start(**kwargs)
         self.click_label("install")
         self.assertIsNotNone(showing("Select"), "no install-directory dialog")
-        time.sleep(0.3)
+        self.assertTrue(wait_until(focus_in_popup), "the install-directory dialog has no keyboard focus")
 
     def answer_exit(self):
         """Cancel (Escape) in the dialog in front, then Exit in the question."""
@@ -452,7 +463,7 @@ class SetupCase(unittest.TestCase):
     def answer_readme(self, key):
         """Answers the read-me question with the key of Yes or No; the install then ends with 0."""
         self.assertIsNotNone(showing("Do you want to read readme.txt?", 60), "no read-me question")
-        time.sleep(0.3)
+        self.assertTrue(wait_until(focus_in_popup), "the read-me question has no keyboard focus")
         xdotool("key", key)
         self.assert_exit(0, 30)
 
@@ -467,9 +478,9 @@ class SetupCase(unittest.TestCase):
         self.setup = None
 
     def assert_still_running(self):
-        time.sleep(0.5)
-        self.assertIsNone(self.setup.process.poll(), "the program ended")
-        self.assertEqual(probe("window", CAPTION)["enabled"], "1", "the main window is not back in use")
+        self.assertTrue(wait_until(lambda: probe("window", CAPTION).get("enabled") == "1"),
+                        "the main window is not back in use")
+        self.assertIsNone(self.setup.exit_code(0.5), "the program ended")
 
     def assert_labels_look(self, **looks):
         """The main window shows each label's pixels as `looks` says ('lit', 'grey' or 'normal': as in the

@@ -42,6 +42,23 @@ int ReportAbove(HWND upper, HWND lower) {
     return 0;
 }
 
+bool OwnedBy(HWND window, HWND owner) {
+    while ((window = GetWindow(window, GW_OWNER)))
+        if (window == owner)
+            return true;
+    return false;
+}
+
+// Where the keyboard focus of the foreground thread is: in the window itself, or in a pop-up it owns.
+int ReportFocus(HWND hwnd) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const HWND root =
+        hwnd && GetGUIThreadInfo(0, &info) && info.hwndFocus ? GetAncestor(info.hwndFocus, GA_ROOT) : nullptr;
+    std::printf("window=%d\npopup=%d\n", root && root == hwnd ? 1 : 0, root && OwnedBy(root, hwnd) ? 1 : 0);
+    return 0;
+}
+
 BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
     char text[512] = {};
     char windowClass[64] = {};
@@ -194,6 +211,8 @@ int main(int argc, char** argv) {
     const HWND hwnd = argc > 2 ? FindWindowA(nullptr, argv[2]) : nullptr;
     if (argc == 3 && std::strcmp(command, "window") == 0)
         return ReportWindow(hwnd);
+    if (argc == 3 && std::strcmp(command, "focus") == 0)
+        return ReportFocus(hwnd);
     if (argc == 3 && std::strcmp(command, "minimize") == 0)
         return hwnd && (ShowWindow(hwnd, SW_MINIMIZE), IsIconic(hwnd)) ? 0 : 1;
     if (argc == 4 && std::strcmp(command, "above") == 0)

@@ -6,11 +6,10 @@ Chinese systems into a folder whose name ends in a byte that is also the backsla
 import harness
 import shutil
 import subprocess
-import time
 import unittest
 
 from harness import (APP_NAME, ASK_UNINSTALL, CAPTION, CD, DRIVE_E, ENV, INSTALL_DIR, PROBE_EXE, WINE, SetupCase, children, click_at,
-                     click_button, group, key_exists, language, registry_values, showing, unix_path, wait_until,
+                     click_button, group, key_exists, language, registry_values, screenshot, showing, unix_path, wait_until,
                      window_found, xdotool)
 
 BROWSER = "Select directory to install"
@@ -57,8 +56,11 @@ class Destination(SetupCase):
         # The install made C:\ current: the browser opens on its root and lists its folders.
         self.assertEqual(tree_shape()[0], (0, "C:"))
         self.assertIn((1, "windows"), tree_shape())
-        click_at(next(rect for window_class, rect, _, _ in children(BROWSER) if window_class == "ComboBox"))
-        time.sleep(0.5)
+        combo = next(rect for window_class, rect, _, _ in children(BROWSER) if window_class == "ComboBox")
+        below = (combo[0], combo[3], combo[2], combo[3] + 20)  # where the list drops down
+        closed = list(screenshot().crop(below).getdata())
+        click_at(combo)
+        self.assertTrue(wait_until(lambda: list(screenshot().crop(below).getdata()) != closed, 10), "no drive list")
         xdotool("key", "e")  # picks the entry and closes the list
         self.assertTrue(wait_until(lambda: tree_shape()[:1] == [(0, "E:")], 10), "no tree of E:")
         self.assertIn((1, folder), tree_shape())
@@ -66,7 +68,6 @@ class Destination(SetupCase):
 
     def double_click(self, label, shape):
         """Double-clicks the tree item of that label and waits until the tree has that shape."""
-        time.sleep(0.3)
         rects = [rect for _, text, rect in tree_items() if text == label]
         self.assertTrue(rects, f"no item {label!r} in {tree_shape()}")
         click_at(rects[0], "--repeat", "2", "--delay", "80")
@@ -75,7 +76,6 @@ class Destination(SetupCase):
     def select(self, chosen):
         click_button(BROWSER, "Select")
         self.assertEqual(wait_until(lambda: install_dir_shown() == chosen and chosen, 10), chosen)
-        time.sleep(0.3)
 
     def test_browse_to_e_then_cancel_resume_and_exit(self):
         self.click_install()

@@ -5,7 +5,6 @@ removal are test_removal's; links in the install folder and refused packs, the W
 import os
 import shutil
 import subprocess
-import time
 import unittest
 
 from harness import (CD, CD_IMAGE, DIRECTPLAY_KEY, DRIVE_C, INSTALL_DIR, LARGE_FILE, LARGE_SIZE, PRODUCT_KEY,
@@ -63,7 +62,7 @@ class Faults(SetupCase):
 
     def test_exit_while_copying_ends_with_18_and_takes_the_copied_file_back(self):
         self.start_copying(large_pack())
-        time.sleep(0.5)
+        self.assertTrue(wait_until(lambda: unix_path(LARGE).exists() and unix_path(LARGE).stat().st_size > 0, 60))
         self.answer_exit()
         self.assert_exit(18, 30)
         self.assert_nothing_recorded()
