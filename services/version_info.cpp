@@ -66,7 +66,8 @@ std::u16string Wide(const char* text) {
 }
 
 std::string Narrow(const std::uint8_t* data, const Node& node) {
-    std::wstring wide;
+    // A vector, not std::wstring: the wide string's library code would add some 35 KB to setup.exe.
+    std::vector<wchar_t> wide;
     for (std::size_t at = node.value; at + 2 <= node.value + node.valueBytes && Word(data, at) != 0; at += 2)
         wide.push_back(static_cast<wchar_t>(Word(data, at)));
     if (wide.empty())
