@@ -1,15 +1,10 @@
 #pragma once
-// The copy progress dialog: extracts every entry of the pack "hxdemo.pak" in the source directory
-// to the place its name chooses, one piece of at most 262,144 bytes per tick of timer 1, with a
-// bar for the current entry and one for the total. Cancel (or the close message) pauses the
-// copying and asks the exit confirmation: Resume goes on where it stopped, Exit removes what was
-// copied into the install directory.
+// The copy progress dialog: extracts every entry of "hxdemo.pak" in the source directory, one
+// piece per tick of timer 1. Cancel pauses and asks the exit confirmation; Exit removes the copy.
 //
-// The caller sets the source, install and Windows directories before DoModal. DoModal returns
-// IDOK when every entry has been written or skipped, IDCANCEL after Exit, and -1 when the pack
-// cannot be read, a write fails or a destination's path is too long for the system (which fails
-// like a write): those paths show a message, run the clean-up pass and post the quit message with
-// code 18, which ends the modal loop.
+// The caller sets the three directories before DoModal, which returns IDOK when every entry was
+// written or skipped, IDCANCEL after Exit, and -1 after a failure (pack unreadable, a write failed,
+// a path too long): a message, the clean-up pass and the quit message with code 18.
 
 #include "controls.h"
 #include "dialog.h"

@@ -1,10 +1,6 @@
 #pragma once
-// Paths, the one way every part of the program joins, splits and searches them. Plain logic.
-//
-// Paths are ANSI strings. In the double-byte code pages (932 Japanese, 936 and 950 Chinese) the second
-// byte of many characters is 0x5C, the backslash's own (932: 0x95 0x5C), so every look for a separator
-// steps over whole characters of the code page: a backslash is one only where a character starts.
-// `codePage` is the process's ANSI code page (CP_ACP) but for the tests; lengths stay in bytes.
+// Joining, splitting and searching ANSI paths. In double-byte code pages a trail byte may be 0x5C,
+// so separators count only where a character of `codePage` starts; lengths stay in bytes.
 
 #include <windows.h>
 
