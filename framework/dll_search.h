@@ -26,7 +26,6 @@ public:
     CSystemDll(const CSystemDll&) = delete;
     CSystemDll& operator=(const CSystemDll&) = delete;
 
-    HMODULE GetSafeHandle() const { return m_hModule; }
     // The exported function `name` as a `Function` pointer; null when the DLL did not load or lacks it.
     template <typename Function> Function GetProc(const char* name) const {
         return ProcAddress<Function>(m_hModule, name);
