@@ -47,6 +47,50 @@ PackReadResult checkLocation(const PackEntry& entry, std::size_t index, std::uin
     return {};
 }
 
+// Reads the name records that follow the header, one per entry, and checks each name's length.
+PackReadResult readNameRecords(ByteSource& source, std::vector<PackEntry>& entries) {
+    const std::size_t count = entries.size();
+    std::vector<std::uint8_t> records(count * kNameRecordSize);
+    if (!source.readExactly(records.data(), records.size())) {
+        return failure(PackFault::TruncatedNameRecords, "the file ends inside the name records (" +
+                                                            std::to_string(count) + " records of 8 bytes)");
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        std::copy_n(records.data() + i * kNameRecordSize, kNameRecordSize, entries[i].nameRecord.data());
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t length = loadLE16(entries[i].nameRecord.data() + kNameRecordLengthOffset);
+        if (length == 0) {
+            return failureAt(entryLabel(i), PackFault::NameEmpty);
+        }
+        if (length > kMaxNameLength) {
+            return failureAt(entryLabel(i), PackFault::NameTooLong, "length " + std::to_string(length));
+        }
+    }
+    return {};
+}
+
+// Reads each entry's name, which must be a safe one, and its location record.
+PackReadResult readNamesAndLocations(ByteSource& source, std::vector<PackEntry>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        PackEntry& entry = entries[i];
+        entry.name.resize(loadLE16(entry.nameRecord.data() + kNameRecordLengthOffset));
+        if (!source.readExactly(entry.name.data(), entry.name.size())) {
+            return failureAt(entryLabel(i), PackFault::TruncatedEntryTable, "in its name");
+        }
+        if (const PackFault nameFault = checkEntryName(entry.name); nameFault != PackFault::None) {
+            return failureAt(entryLabel(i, entry.name), nameFault);
+        }
+        if (!source.readExactly(entry.locationRecord.data(), kLocationRecordSize)) {
+            return failureAt(entryLabel(i, entry.name), PackFault::TruncatedEntryTable,
+                             "in its location record");
+        }
+        entry.offset = loadLE32(entry.locationRecord.data());
+        entry.size = loadLE32(entry.locationRecord.data() + 4);
+    }
+    return {};
+}
+
 } // namespace
 
 std::string printableName(const std::string& name) {
@@ -84,54 +128,24 @@ PackReadResult readPackTable(ByteSource& source) {
     if (count == 0) {
         return failure(PackFault::NoEntries, "the entry count is 0");
     }
-
-    std::vector<std::uint8_t> records(count * kNameRecordSize);
-    if (!source.readExactly(records.data(), records.size())) {
-        return failure(PackFault::TruncatedNameRecords, "the file ends inside the name records (" +
-                                                            std::to_string(count) + " records of 8 bytes)");
-    }
     table.entries.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::copy_n(records.data() + i * kNameRecordSize, kNameRecordSize,
-                    table.entries[i].nameRecord.data());
+    if (PackReadResult bad = readNameRecords(source, table.entries); !bad.ok()) {
+        return bad;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t length = loadLE16(table.entries[i].nameRecord.data() + kNameRecordLengthOffset);
-        if (length == 0) {
-            return failureAt(entryLabel(i), PackFault::NameEmpty);
-        }
-        if (length > kMaxNameLength) {
-            return failureAt(entryLabel(i), PackFault::NameTooLong, "length " + std::to_string(length));
-        }
-    }
-
-    std::uint64_t position = kPackHeaderSize + count * kNameRecordSize;
-    for (std::size_t i = 0; i < count; ++i) {
-        PackEntry& entry = table.entries[i];
-        entry.name.resize(loadLE16(entry.nameRecord.data() + kNameRecordLengthOffset));
-        if (!source.readExactly(entry.name.data(), entry.name.size())) {
-            return failureAt(entryLabel(i), PackFault::TruncatedEntryTable, "in its name");
-        }
-        if (const PackFault nameFault = checkEntryName(entry.name); nameFault != PackFault::None) {
-            return failureAt(entryLabel(i, entry.name), nameFault);
-        }
-        if (!source.readExactly(entry.locationRecord.data(), kLocationRecordSize)) {
-            return failureAt(entryLabel(i, entry.name), PackFault::TruncatedEntryTable,
-                             "in its location record");
-        }
-        entry.offset = loadLE32(entry.locationRecord.data());
-        entry.size = loadLE32(entry.locationRecord.data() + 4);
-        position += entry.name.size() + kLocationRecordSize;
+    if (PackReadResult bad = readNamesAndLocations(source, table.entries); !bad.ok()) {
+        return bad;
     }
 
     // Data locations are checked once the whole table has been read, so that a file cut inside the
     // table is reported as such rather than as data beyond its end.
     const std::uint64_t fileSize = source.size();
     std::uint64_t total = 0;
+    std::uint64_t position = kPackHeaderSize + count * kNameRecordSize;
     for (std::size_t i = 0; i < count; ++i) {
         if (PackReadResult bad = checkLocation(table.entries[i], i, fileSize, total); !bad.ok()) {
             return bad;
         }
+        position += table.entries[i].name.size() + kLocationRecordSize;
     }
     table.totalSize = static_cast<std::int32_t>(total);
     table.tableEnd = position;
