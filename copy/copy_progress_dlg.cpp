@@ -180,8 +180,11 @@ CCopyProgressDlg::TickFailure CCopyProgressDlg::CopyNextPiece() {
     } catch (const CFileException&) {
         return TickFailure::Read;
     }
+    return TransferPiece(entry.size);
+}
 
-    const CopyPiece piece = NextCopyPiece(m_dwFileDone, entry.size);
+CCopyProgressDlg::TickFailure CCopyProgressDlg::TransferPiece(DWORD entrySize) {
+    const CopyPiece piece = NextCopyPiece(m_dwFileDone, entrySize);
     // One buffer for the dialog's life: a fresh one each tick costs its page faults every time.
     if (!m_transferBuffer)
         m_transferBuffer.reset(new BYTE[kCopyPieceSize]);

@@ -78,6 +78,8 @@ private:
     void CreateInstallDirectories() const;
     bool ReadPackTable();
     TickFailure CopyNextPiece();
+    // Reads the next piece of the open entry from the pack and writes it to the destination.
+    TickFailure TransferPiece(DWORD entrySize);
     DestinationOpen OpenDestination();
     void ShowProgress(DWORD entrySize) const;
     // Message, clean-up pass and quit message: the end of the dialog after a failure.
