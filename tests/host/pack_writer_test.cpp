@@ -43,11 +43,6 @@ RoundTrip writeAndRead(PackWriterOptions options = {}) {
     return trip;
 }
 
-PackCheckResult check(const RoundTrip& trip) {
-    MemorySource source(trip.pack);
-    return verifyPackChecksums(source, trip.table);
-}
-
 // Stamped or not, in any data order; without the stamp, damage to the data goes unnoticed. (hxpack_cli
 // compares a whole stamped pack byte for byte with one laid out by tests/fuzz/make-seeds.py.)
 TEST(PackWriter, WritesWhatTheReaderReadsBackStampedOnlyWhenAsked) {
@@ -73,7 +68,8 @@ TEST(PackWriter, WritesWhatTheReaderReadsBackStampedOnlyWhenAsked) {
                   stamp ? 0xCBF43926u : 0u);
         if (!stamp)
             trip.pack[trip.table.entries[1].offset] ^= 0xFF;
-        const PackCheckResult checked = check(trip);
+        MemorySource source(trip.pack);
+        const PackCheckResult checked = verifyPackChecksums(source, trip.table);
         EXPECT_TRUE(checked.ok()) << checked.message;
         EXPECT_EQ(checked.stamped, stamp);
     }
