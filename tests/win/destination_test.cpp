@@ -151,8 +151,7 @@ TEST(DestinationDialog, SelectNeedsSeventyMegabytesOnTheDrive) {
             hx::fixture::writeFile(root + "filler.bin", std::vector<std::uint8_t>(1 << 20, 'x'));
         CDirBrowseDlg browser;
         uitest::User user;
-        // C:, then the small drive picked (figure and check follow it); Select; Cancel ends a dialog left
-        // open.
+        // From C: to the small drive (the figure and the check follow it), Select; Cancel ends it if open.
         uitest::RunSoon([&] {
             browser.m_comboDrive.SelectString(-1, drive);
             browser.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE));

@@ -18,6 +18,7 @@
 namespace {
 constexpr const char* kBase = "C:\\hx_delete_tree"; // the current directory while a test runs
 constexpr const char* kTree = "HexbreakerDemo";
+constexpr const char* kInstalled = "C:\\hx_delete_tree\\HexbreakerDemo";
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -52,7 +53,7 @@ constexpr const char* kCompleted = "none remove_tests: Uninstall completed.";
 // after which the records stay and nothing ends.
 std::string RemovalReporting() {
     CSetupMainDlg window;
-    window.m_strInstalledPath = std::string(kBase) + "\\" + kTree;
+    window.m_strInstalledPath = kInstalled;
     uitest::User user; // answers the question OK, and the closing box
     window.OnUninstall();
     SetCurrentDirectoryA(kBase);
@@ -76,8 +77,8 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(kBase, nullptr) && SetCurrentDirectoryA(kBase));
         ASSERT_TRUE(CreateDirectoryA(kTree, nullptr) && CreateDirectoryA("outside", nullptr));
         for (const char* record : {kProductKey, kDirectPlayKey})
-            WriteAppRecord(record, std::string(kBase) + "\\" + kTree);
-        WriteUninstallEntry(std::string(kBase) + "\\" + kTree, "C:\\windows", 0);
+            WriteAppRecord(record, kInstalled);
+        WriteUninstallEntry(kInstalled, "C:\\windows", 0);
     }
     void TearDown() override {
         SetCurrentDirectoryA("C:\\");
@@ -149,7 +150,6 @@ TEST_F(RemovalTest, NeverFollowsALinkNorRemovesTheTargetOfTheFolderItself) {
 // folder, the records and the entry is checked end to end (test_removal.py, step by step).
 TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
     const std::string question = "exclamation remove_tests: Are you sure to uninstall HexbreakerDemo?";
-    const std::string installed = std::string(kBase) + "\\" + kTree;
     const struct {
         std::optional<std::string> path; // the product record's "Path"; none: no record
         DWORD attributes;                // of a file in the install folder
@@ -164,11 +164,11 @@ TEST_F(RemovalTest, UninstallerTellsEachOutcomeInItsBoxAndStatus) {
          FILE_ATTRIBUTE_NORMAL,
          {question, "hand Error: Unable to uninstall because of installed directory was moved or deleted."},
          kStatusFailed},
-        {installed,
+        {kInstalled,
          FILE_ATTRIBUTE_READONLY,
          {question, "hand remove_tests: Access to an unnamed file was denied."},
          kStatusFailed},
-        {installed, FILE_ATTRIBUTE_NORMAL, {question, kCompleted}, kStatusRemoved},
+        {kInstalled, FILE_ATTRIBUTE_NORMAL, {question, kCompleted}, kStatusRemoved},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.path.value_or("no record") + (testCase.attributes ? " (read-only file)" : ""));
