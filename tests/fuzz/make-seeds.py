@@ -9,21 +9,16 @@ from pathlib import Path
 
 def pack(entries, stamp=True, reverse=False, count=None):
     """entries: list of (name bytes, data bytes)."""
-    n = len(entries) if count is None else count
-    table_end = 12 + 8 * len(entries) + sum(len(name) + 8 for name, _ in entries)
-    order = list(reversed(range(len(entries)))) if reverse else list(range(len(entries)))
-    offsets, position = {}, table_end
+    order = sorted(range(len(entries)), reverse=reverse)
+    offsets, position = {}, 12 + 8 * len(entries) + sum(len(name) + 8 for name, _ in entries)
     for i in order:
         offsets[i] = position
         position += len(entries[i][1])
     records = b"".join(
         struct.pack("<IHH", zlib.crc32(data) if stamp else 0, len(name), 0) for name, data in entries)
     table = b"".join(name + struct.pack("<II", offsets[i], len(data)) for i, (name, data) in enumerate(entries))
-    header = struct.pack("<H", n)
-    if stamp:
-        header += b"HXPK" + struct.pack("<HI", 1, zlib.crc32(records + table))
-    else:
-        header += bytes(10)
+    stamped = b"HXPK" + struct.pack("<HI", 1, zlib.crc32(records + table)) if stamp else bytes(10)
+    header = struct.pack("<H", len(entries) if count is None else count) + stamped
     return header + records + table + b"".join(entries[i][1] for i in order)
 
 

@@ -5,7 +5,6 @@
 #include "pack_writer.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <functional>
 #include <string>
@@ -44,13 +43,8 @@ RoundTrip writeAndRead(PackWriterOptions options = {}) {
     return trip;
 }
 
-PackCheckResult check(const RoundTrip& trip) {
-    MemorySource source(trip.pack);
-    return verifyPackChecksums(source, trip.table);
-}
-
-// Stamped (the header's magic, version and table CRC; each name record's data CRC) or not, in any data
-// order. Without the stamp, damage to the data goes unnoticed: only limits and names can be checked.
+// Stamped or not, in any data order; without the stamp, damage to the data goes unnoticed. (hxpack_cli
+// compares a whole stamped pack byte for byte with one laid out by tests/fuzz/make-seeds.py.)
 TEST(PackWriter, WritesWhatTheReaderReadsBackStampedOnlyWhenAsked) {
     for (const auto& [order, stamp] : {std::pair{std::vector<std::size_t>{}, true},
                                        {{4, 3, 2, 1, 0}, true},
@@ -69,17 +63,13 @@ TEST(PackWriter, WritesWhatTheReaderReadsBackStampedOnlyWhenAsked) {
                       kSampleEntries[i].data);
         }
         EXPECT_EQ(pack.size(), trip.table.tableEnd + static_cast<std::uint64_t>(trip.table.totalSize));
-        const auto tableCrc = static_cast<std::uint32_t>(
-            crc32_z(0, pack.data() + kPackHeaderSize, trip.table.tableEnd - kPackHeaderSize));
-        EXPECT_EQ(std::string(pack.begin() + 2, pack.begin() + 6), stamp ? "HXPK" : std::string(4, '\0'));
-        EXPECT_EQ(loadLE16(pack.data() + 6), stamp ? 1u : 0u);
-        EXPECT_EQ(loadLE32(pack.data() + 8), stamp ? tableCrc : 0u);
         // The standard check value of "123456789", entry 0's data.
         EXPECT_EQ(loadLE32(trip.table.entries[0].nameRecord.data() + kNameRecordCrcOffset),
                   stamp ? 0xCBF43926u : 0u);
         if (!stamp)
             trip.pack[trip.table.entries[1].offset] ^= 0xFF;
-        const PackCheckResult checked = check(trip);
+        MemorySource source(trip.pack);
+        const PackCheckResult checked = verifyPackChecksums(source, trip.table);
         EXPECT_TRUE(checked.ok()) << checked.message;
         EXPECT_EQ(checked.stamped, stamp);
     }

@@ -1,6 +1,5 @@
-"""check-imports against programs built here and now: one that calls a Vista-only function by import,
-the same program without that call, one that calls an XP SP1 function and one a function that Windows 98
-exports as a stub, each at the floors, and a file that is no program.
+"""check-imports on programs built here and now: a Vista-only import, none, an XP SP1 one and one that
+Windows 98 exports as a stub, at the floors; and a file that is no program.
 
 usage: test_check_imports.py C_COMPILER SCRATCH_DIR
 """
@@ -28,18 +27,15 @@ class CheckImports(unittest.TestCase):
         return program
 
     def test_statuses_and_lines(self):
-        vista = self.build("vista", "GetTickCount64()")
-        xp = self.build("xp", "GetTickCount()")
-        xp_sp1 = self.build("xp_sp1", "SetDllDirectoryA(\"\")")
-        stub = self.build("stub", "(INT_PTR)GetModuleHandleW(NULL)")
+        vista, xp, xp_sp1, stub = (self.build(name, call) for name, call in (
+            ("vista", "GetTickCount64()"), ("xp", "GetTickCount()"), ("xp_sp1", 'SetDllDirectoryA("")'),
+            ("stub", "(INT_PTR)GetModuleHandleW(NULL)")))
         text = self.scratch / "notes.txt"
         text.write_text("not a program\n")
         # Below XP, a 64-bit program is held to 64-bit XP, the first Windows that runs one, with a note.
         wide = "x86_64" in Path(self.compiler).name
         note64 = "{0}: note: a 64-bit program: checked against 64-bit Windows XP, the first that runs it\n"
-
-        def below_xp(status, output):
-            return (0, note64) if wide else (status, output)
+        below_xp = lambda status, output: (0, note64) if wide else (status, output)
 
         cases = [
             ([], [xp], 0, ""),

@@ -1,6 +1,5 @@
-"""The rig's choice of Windows tree and loader (wine-env), on hosts of both kinds: a host whose
-32-bit Wine loader starts, one whose kernel refuses it ("Exec format error"), one without it, and the
-HX_WINE_ARCH override."""
+"""The rig's choice of Windows tree and loader (wine-env) where the 32-bit Wine loader starts, where the
+kernel refuses it ("Exec format error"), where it is missing, and with the HX_WINE_ARCH override."""
 
 import os
 import subprocess
@@ -32,14 +31,11 @@ class HostKinds(unittest.TestCase):
     def setUp(self):
         folder = tempfile.TemporaryDirectory()
         self.addCleanup(folder.cleanup)
-        self.runs = Path(folder.name) / "runs"
+        self.runs, self.refused, self.missing = (Path(folder.name) / name for name in ("runs", "refused", "missing"))
         self.runs.write_text("#!/bin/sh\necho wine-8.0\n")
-        # A binary the kernel cannot execute: the shell gives up with "Exec format error".
-        self.refused = Path(folder.name) / "refused"
-        self.refused.write_bytes(b"\x7fELF\x01\x01\x01\0" + bytes(56))
+        self.refused.write_bytes(b"\x7fELF\x01\x01\x01\0" + bytes(56))  # the kernel answers "Exec format error"
         for loader in (self.runs, self.refused):
             loader.chmod(0o755)
-        self.missing = Path(folder.name) / "missing"
 
     def test_each_host_gets_its_tree_and_everything_that_goes_with_it(self):
         i686 = {"HX_WINE_ARCH": "i686", "HX_WINE": "wine", "HX_REG_VIEW": "/reg:32",

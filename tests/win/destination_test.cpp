@@ -1,9 +1,8 @@
-// The destination browser's rules, and in-process the cases the end-to-end run does not reach: a
-// folder or drive that cannot be entered, a start on the CD, the 70 MB drive of with-full-drive.
+// The directory browser's rules, and in-process what the end-to-end run does not reach: a folder or
+// drive that cannot be entered, a start on the CD, a drive of 70 MB (with-full-drive).
 #include "app.h"
 #include "browse_rules.h"
 #include "dir_browse_dlg.h"
-#include "install_dir_dlg.h"
 #include "pack_fixture.h"
 #include "ui_helpers.h"
 
@@ -28,8 +27,6 @@ TEST(BrowseRules, FreeSpaceInWholeMegabytesAndPathPieces) {
     EXPECT_FALSE(HasRoomToInstall(69));
     EXPECT_TRUE(HasRoomToInstall(70));
     EXPECT_EQ(SplitPathPieces("C:\\\\GAMES\\\\FOO\\"), (Names{"C:", "GAMES", "FOO"}));
-    EXPECT_EQ(InstallDirForFolder("D:\\"), "D:\\HexbreakerDemo");
-    EXPECT_EQ(InstallDirForFolder("C:\\GAMES"), "C:\\GAMES\\HexbreakerDemo");
 }
 
 std::string ItemLabel(HWND tree, HTREEITEM item) {
@@ -154,8 +151,7 @@ TEST(DestinationDialog, SelectNeedsSeventyMegabytesOnTheDrive) {
             hx::fixture::writeFile(root + "filler.bin", std::vector<std::uint8_t>(1 << 20, 'x'));
         CDirBrowseDlg browser;
         uitest::User user;
-        // C:, then the small drive picked (figure and check follow it); Select; Cancel ends a dialog left
-        // open.
+        // From C: to the small drive (the figure and the check follow it), Select; Cancel ends it if open.
         uitest::RunSoon([&] {
             browser.m_comboDrive.SelectString(-1, drive);
             browser.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE));

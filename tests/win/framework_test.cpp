@@ -1,7 +1,5 @@
-// The framework's exception barrier, the fallbacks of functions older Windows lack (the 64-bit tick count,
-// vectored handlers, the DLL search) and paths in double-byte code pages.
-// The modal loop's ends and the owners of dialogs made without a parent are checked through the copy dialog's
-// tests.
+// The framework's exception barrier, the fallbacks of functions older Windows lack and paths in
+// double-byte code pages (the modal loop and dialog owners: through the copy dialog's tests).
 #include "app.h"
 #include "browse_rules.h"
 #include "copy_progress.h"
@@ -21,6 +19,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 using Names = std::vector<std::string>;
@@ -103,69 +102,52 @@ TEST(ExceptionBarrier, ReportsWhateverAHandlerThrowsAndTheWindowGoesOn) {
 
 } // namespace
 
-// The 64-bit tick count on systems without GetTickCount64: the 32-bit count and its wraps.
 TEST(TickCount64, ExtendsTheTickCountAcrossWraps) {
     constexpr std::uint64_t wrap = std::uint64_t{1} << 32;
-    const struct {
-        std::uint32_t now;
-        std::uint64_t previous, expected;
-    } cases[] = {
+    const std::tuple<std::uint32_t, std::uint64_t, std::uint64_t> cases[] = {
         {5, 0, 5},
         {5, 5, 5},
         {0xFFFFFFFF, 0xFFFFFFF0, 0xFFFFFFFF},
         {3, 0xFFFFFFF0, wrap + 3},
         {3, 2 * wrap + 0xFFFFFFF0, 3 * wrap + 3},
-        {7, 2 * wrap + 7, 2 * wrap + 7},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(compat::ExtendTickCount(c.now, c.previous), c.expected) << c.now << " after " << c.previous;
+        {7, 2 * wrap + 7, 2 * wrap + 7}};
+    for (const auto& [now, previous, expected] : cases)
+        EXPECT_EQ(compat::ExtendTickCount(now, previous), expected) << now << " after " << previous;
 }
 
-// A system whose kernel32 lacks GetTickCount64 (user32 stands in for it) gets the extended 32-bit
-// count; one that has it gets kernel32's own.
-TEST(TickCount64, FallsBackToTheTickCountWhenTheLookUpFails) {
-    const compat::TickCount64Function fallback = compat::ResolveTickCount64(GetModuleHandleA("user32.dll"));
-    EXPECT_EQ(fallback, &compat::TickCount64FromTickCount);
-    const ULONGLONG before = GetTickCount();
-    const ULONGLONG first = fallback(), second = fallback();
-    EXPECT_LE(before, first);
-    EXPECT_LE(first, second);
-    EXPECT_LE(second, ULONGLONG{GetTickCount()});
-    EXPECT_NE(compat::ResolveTickCount64(GetModuleHandleA("kernel32.dll")),
-              &compat::TickCount64FromTickCount);
-    EXPECT_EQ(compat::ResolveTickCount64(nullptr), &compat::TickCount64FromTickCount);
-}
-
-// Vectored handlers where kernel32 has them, and the stand-ins where the look-up fails (user32 or no
-// module stands in for an older kernel32): with the stand-ins no handler is registered, so none runs.
 namespace {
 constexpr DWORD kCountedException = 0xE0C0FFEE;
+int countedExceptions = 0;
 
-// Counts the exception in the int its one argument points to, and lets the raiser go on.
 LONG WINAPI ContinueCountedException(EXCEPTION_POINTERS* pointers) {
     if (pointers->ExceptionRecord->ExceptionCode != kCountedException)
         return EXCEPTION_CONTINUE_SEARCH;
-    ++*reinterpret_cast<int*>(pointers->ExceptionRecord->ExceptionInformation[0]);
+    ++countedExceptions;
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 } // namespace
 
-TEST(VectoredHandlers, RegisterWithKernel32AndNothingWhereTheLookUpFails) {
+// kernel32's own functions where it exports them; where the look-up fails (user32 or no module stands
+// in for an older kernel32) the 32-bit count extended, and vectored handlers that register nothing.
+TEST(RunTimeLookUps, Kernel32sOwnFunctionsElseTheFallbacks) {
     for (const char* module : {"kernel32.dll", "user32.dll", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(module ? module : "no module");
         const HMODULE kernel32 = module ? GetModuleHandleA(module) : nullptr;
         const bool real = module && std::string(module) == "kernel32.dll";
+        const compat::TickCount64Function tickCount64 = compat::ResolveTickCount64(kernel32);
+        EXPECT_EQ(tickCount64 == &compat::TickCount64FromTickCount, !real);
+        const ULONGLONG before = GetTickCount(), first = tickCount64(), second = tickCount64();
+        EXPECT_TRUE(real || (before <= first && first <= second && second <= GetTickCount()));
+
         const auto add = compat::ResolveAddVectoredHandler(kernel32);
         const auto remove = compat::ResolveRemoveVectoredHandler(kernel32);
-        EXPECT_EQ(add == &compat::AddNoVectoredHandler, !real) << (module ? module : "no module");
-        EXPECT_EQ(remove == &compat::RemoveNoVectoredHandler, !real) << (module ? module : "no module");
-        int calls = 0;
+        EXPECT_EQ(add == &compat::AddNoVectoredHandler, !real);
+        EXPECT_EQ(remove == &compat::RemoveNoVectoredHandler, !real);
+        countedExceptions = 0;
         PVOID const cookie = add(1, &ContinueCountedException);
-        EXPECT_EQ(cookie != nullptr, real);
-        if (cookie) {
-            const ULONG_PTR argument = reinterpret_cast<ULONG_PTR>(&calls);
-            RaiseException(kCountedException, 0, 1, &argument);
-        }
-        EXPECT_EQ(calls, real ? 1 : 0);
+        if (cookie)
+            RaiseException(kCountedException, 0, 0, nullptr);
+        EXPECT_EQ(countedExceptions, real ? 1 : 0);
         EXPECT_EQ(remove(cookie) != 0, real);
     }
 }

@@ -1,6 +1,7 @@
 // The main window: which label a point hits, the one running copy, the start-state reads, the window run
-// modally in this process.
+// modally in this process; the exit question.
 #include "app.h"
+#include "exit_confirm_dlg.h"
 #include "hot_spots.h"
 #include "main_dlg.h"
 #include "product.h"
@@ -83,6 +84,19 @@ TEST_F(StartState, AClickActsOnTheLabelOfTheLastMoveAndExitQuitsWith18) {
     AfxGetApp()->m_pMainWnd = nullptr;
     uitest::ExpectQuit(kQuitExitCode);
     EXPECT_EQ(user.boxes, std::vector<std::string>{});
+}
+
+// Enter presses the focused button, Resume.
+TEST(ExitConfirmDialog, OnlyExitLeavesAndResumeHasTheFocusAtOpen) {
+    using A = uitest::ConfirmAnswer;
+    for (const A answer : {A::Exit, A::Resume, A::Escape, A::Enter, A::CloseBox}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        uitest::User user;
+        user.answers = {answer};
+        user.atQuestion = [](HWND) { EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDCANCEL); };
+        EXPECT_EQ(CExitConfirmDlg().DoModal(), answer == A::Exit ? IDOK : IDCANCEL);
+        EXPECT_EQ(user.questions, 1) << "seen when it opened and answered once";
+    }
 }
 
 } // namespace
