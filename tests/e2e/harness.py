@@ -66,7 +66,6 @@ WINE = ENV["HX_WINE"]  # the loader of the programs under test, of the bitness t
 REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
 DOSDEVICES = Path(ENV["WINEPREFIX"]) / "dosdevices"
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
-# The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
 BIN_DIR = Path(os.environ.get("HX_BIN_DIR", ENV["HX_WIN_BIN_DIR"]))
 SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
 PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e" / "probe.exe"))
@@ -207,8 +206,7 @@ def large_pack():
 
 
 def pack_destinations(pack, install_dir):
-    """Each pack entry's name, the Windows path the native tool lists as its destination, and whether an install
-    keeps a file already there."""
+    """(name, destination the native tool lists, whether an install keeps a file there) of each pack entry."""
     listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
     return [(entry[1], entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"),
              entry[5:] == ["keep-existing"])
@@ -472,11 +470,13 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
                         "no Explorer window on the group")
 
-    def assert_files_installed(self, pack, install_dir=INSTALL_DIR):
-        """Every pack entry where the native tool lists its destination, byte for byte."""
+    def assert_installed(self, pack, install_dir=INSTALL_DIR, over=False):
+        """Every pack entry where the native tool lists its destination, byte for byte; the records; the links."""
         files = pack_files(pack)
         for name, destination, _ in pack_destinations(pack, install_dir):
             self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
+        self.assert_records(install_dir, pack, over)
+        self.assert_shortcuts(install_dir)
 
     def assert_records(self, install_dir=INSTALL_DIR, pack=None, over=False):
         """Both records and the uninstall entry, each value's type and text; with `pack`, the entry's size: the
