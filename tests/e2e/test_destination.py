@@ -8,8 +8,8 @@ import shutil
 import unittest
 
 from harness import (APP_NAME, ASK_UNINSTALL, CAPTION, CD, DRIVE_E, INSTALL_DIR, SetupCase, as_rect, children, click_at,
-                     click_button, language, probe_rows, screenshot, showing, unix_path, wait_until, window_found,
-                     xdotool)
+                     click_button, language, probe_rows, remove_installation, screenshot, showing, unix_path, wait_until,
+                     window_found, xdotool)
 
 BROWSER = "Select directory to install"
 GAMES = "Hx Games"  # a folder with a blank, made on E: by the tests
@@ -92,6 +92,7 @@ class Destination(SetupCase):
                                            ("表", [], language("ja_JP.UTF-8", "cp932")),
                                            ("功", [], language("zh_TW.UTF-8", "cp950"))):
             with self.subTest(folder=folder), system:
+                remove_installation()  # and the shared library an earlier removal leaves
                 (DRIVE_E / folder).mkdir(exist_ok=True)
                 self.addCleanup(shutil.rmtree, DRIVE_E / folder, True)
                 before, install_dir = sorted(os.listdir(DRIVE_E / folder)), rf"E:\{folder}\HexbreakerDemo"
