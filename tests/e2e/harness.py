@@ -1,5 +1,5 @@
-"""Drives the real setup.exe under Wine as a user would: pointer and keyboard through xdotool, the
-screen through screenshots, the registry through `wine reg`, window state through the probe program."""
+"""Drives the real setup.exe under Wine as a user would (xdotool's pointer and keys) and reads what the screen,
+the registry, the disk and the probe program show."""
 
 import atexit
 import contextlib
@@ -16,6 +16,7 @@ import tempfile
 import time
 import unittest
 from pathlib import Path
+from unittest import mock
 
 from PIL import Image
 
@@ -31,9 +32,10 @@ SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Sh
 INSTALL_DIR = r"C:\HexbreakerDemo"
 ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
 REINSTALL = "There was something wrong in installation. Please reinstall and try again."
+
+
 def read_hot_spots():
-    """The main window's labels from the program's own table (res/hot_spots.def), in hit-test order:
-    name -> ((left, top, width, height) of the lit bitmap's area, lit bitmap file, grey bitmap file)."""
+    """res/hot_spots.def in hit-test order: name -> ((left, top, width, height) of the lit bitmap, lit, grey)."""
     labels = {}
     for row in re.findall(r"^HOT_SPOT\((.*)\)\s*$", (ROOT / "res" / "hot_spots.def").read_text(), re.M):
         name, _text, *numbers, lit, grey = [field.strip() for field in row.split(",")]
@@ -44,14 +46,14 @@ def read_hot_spots():
 
 
 LABELS = read_hot_spots()
-# A point inside each label: the middle of its bitmap's area, which no earlier hit rectangle holds.
+# The middle of each label's bitmap, which no earlier hit rectangle holds.
 POINTS = {name: (left + width // 2, top + height // 2) for name, ((left, top, width, height), _, _) in LABELS.items()}
 NOWHERE = (150, 150)
 LARGE_FILE, LARGE_SIZE = "intro.avi", 64 * 1024 * 1024
 
 
 def wine_env():
-    """The rig's environment for Wine processes, of the bitness HX_WINE_ARCH (or the host) picks."""
+    """The rig's environment for Wine processes (HX_WINE_ARCH picks the bitness)."""
     subprocess.run([RIG / "wine-prefix"], check=True)
     output = subprocess.run(["bash", "-c", f'. "{RIG / "wine-env"}"; env -0'], check=True, capture_output=True).stdout
     return dict(item.split("=", 1) for item in output.decode().split("\0") if "=" in item)
@@ -64,7 +66,6 @@ WINE = ENV["HX_WINE"]  # the loader of the programs under test, of the bitness t
 REG_VIEW = ENV["HX_REG_VIEW"]  # the registry view they read: "/reg:32" or "/reg:64"
 DOSDEVICES = Path(ENV["WINEPREFIX"]) / "dosdevices"
 DRIVE_C = Path(ENV["WINEPREFIX"]) / "drive_c"
-# The tree's programs: setup.exe, the stand-in programs (build/bin or build/bin64), the probe.
 BIN_DIR = Path(os.environ.get("HX_BIN_DIR", ENV["HX_WIN_BIN_DIR"]))
 SETUP_EXE = Path(os.environ.get("HX_SETUP_EXE", BIN_DIR / "setup.exe"))
 PROBE_EXE = Path(os.environ.get("HX_PROBE_EXE", Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e" / "probe.exe"))
@@ -75,26 +76,16 @@ CODEC = None  # the code page the Wine programs' texts come in, set by language(
 
 @contextlib.contextmanager
 def language(lang, codec):
-    """Every Wine program started meanwhile runs as on a system of that language (Wine takes a process's ANSI
-    code page from its own LANG, the wineserver's aside), and its texts are read in that code page."""
-    global CODEC
-    saved, saved_codec = {name: ENV.get(name) for name in ("LANG", "LC_ALL")}, CODEC
-    ENV.update(LANG=lang, LC_ALL=lang)
-    CODEC = codec
-    try:
+    """Wine programs started meanwhile run in that language (Wine takes a process's ANSI code page from its
+    own LANG) and their texts are read in its code page."""
+    with mock.patch.dict(ENV, LANG=lang, LC_ALL=lang), mock.patch(f"{__name__}.CODEC", codec):
         yield
-    finally:
-        for name, value in saved.items():
-            if value is None:
-                ENV.pop(name, None)
-            else:
-                ENV[name] = value
-        CODEC = saved_codec
 
 
 def wine(*args, check=True, timeout=60):
+    # A picture control's text is its resource number, not text: undecodable bytes are replaced.
     return subprocess.run([WINE, *map(str, args)], env=ENV, capture_output=True, text=True, encoding=CODEC,
-                          check=check, timeout=timeout)
+                          errors="replace", check=check, timeout=timeout)
 
 
 def reg(*args, check=True):
@@ -107,16 +98,8 @@ def key_exists(key):
 
 
 def registry_values(key):
-    """The REG_SZ values of a key, in the registry's order; None when the key is absent."""
-    result = reg("query", key, check=False)
-    if result.returncode != 0:
-        return None
-    rows = (line.strip().split("    ") for line in result.stdout.splitlines())
-    return [(row[0], row[2] if len(row) > 2 else "") for row in rows if len(row) >= 2 and row[1] == "REG_SZ"]
-
-
-def typed_values(key):
-    """Every value of a key by name, as (type, text) the way `wine reg query` shows them; None when absent."""
+    """A key's values in the registry's order, name -> (type, text) as `wine reg query` shows them; None when
+    the key is absent."""
     result = reg("query", key, check=False)
     if result.returncode != 0:
         return None
@@ -129,44 +112,43 @@ def version_text(name):
     return re.search(rf'VALUE "{name}", "([^"]*)"', (ROOT / "res" / "version.rc2").read_text())[1]
 
 
-def uninstall_list():
-    """What Wine's own reader of the list of installed programs shows: one "KEY|||DisplayName" line each."""
-    return wine("uninstaller", "--list").stdout.split()
-
-
 def records(install_dir=INSTALL_DIR):
-    """The values an install writes, in order, into both the product's and DirectPlay's record."""
+    """The texts an install writes, in order, into both the product's and DirectPlay's record."""
     return [("CommandLine", ""), ("CurrentDirectory", install_dir), ("File", "Hxdemo.exe"),
             ("Guid", "{5E3A9C41-7B2D-4F18-A6C0-3D94E1B8F572}"), ("Path", install_dir)]
 
 
 def unix_path(windows_path):
-    """Where a Windows path lies on this machine: under the folder its drive letter links to."""
     drive = Path(os.path.realpath(DOSDEVICES / windows_path[:2].lower()))
     return drive.joinpath(*(part for part in windows_path[3:].split("\\") if part))
 
 
 @functools.cache
 def group():
-    """The program group an install makes: a folder of the Start menu's Programs folder."""
-    return dict(registry_values(SHELL_FOLDERS_KEY))["Programs"] + r"\HexbreakerDemo"
+    """The program group an install makes, in the Start menu's Programs folder."""
+    return registry_values(SHELL_FOLDERS_KEY)["Programs"][1] + r"\HexbreakerDemo"
+
+
+def probe_rows(*args):
+    """The probe's report: (kind, fields) of each "kind=field<TAB>field..." line."""
+    lines = wine(PROBE_EXE, *args, check=False).stdout.splitlines()
+    return [(kind, fields.split("\t")) for kind, _, fields in (line.partition("=") for line in lines)]
+
+
+def probe(*args):
+    return {kind: fields[0] for kind, fields in probe_rows(*args)}
+
+
+def as_rect(text):
+    return tuple(map(int, text.split(",")))
 
 
 def children(caption=None, of_popup=False):
     """(class, (left, top, right, bottom), visible, text) of each child of the window (or of its last active
     pop-up); without a caption, of every visible dialog, each after a ("dialog", caption) row."""
-    command = [WINE, str(PROBE_EXE), "children", *([caption] if caption else []), *(["popup"] if of_popup else [])]
-    # A picture control's text is its resource number, not text.
-    output = subprocess.run(command, env=ENV, capture_output=True, timeout=60).stdout.decode(CODEC or "utf-8",
-                                                                                              errors="replace")
-    found = []
-    for kind, _, fields in (line.partition("=") for line in output.splitlines()):
-        if kind == "dialog":
-            found.append(("dialog", fields))
-        elif kind == "child":
-            window_class, rect, visible, text = fields.split("\t", 3)
-            found.append((window_class, tuple(map(int, rect.split(","))), visible == "1", text))
-    return found
+    rows = probe_rows("children", *([caption] if caption else []), *(["popup"] if of_popup else []))
+    return [("dialog", row[0]) if kind == "dialog" else (row[0], as_rect(row[1]), row[2] == "1", row[3])
+            for kind, row in rows if kind in ("dialog", "child")]
 
 
 def showing(text, timeout=10):
@@ -224,8 +206,7 @@ def large_pack():
 
 
 def pack_destinations(pack, install_dir):
-    """Each pack entry's name, the Windows path the native tool lists as its destination, and whether an install
-    keeps a file already there."""
+    """(name, destination the native tool lists, whether an install keeps a file there) of each pack entry."""
     listing = subprocess.run([HXPACK, "list", pack], capture_output=True, text=True, check=True).stdout
     return [(entry[1], entry[4].replace("<install>", install_dir).replace("<windows>", r"C:\windows"),
              entry[5:] == ["keep-existing"])
@@ -275,11 +256,6 @@ def click_button(caption, text, of_popup=False, timeout=10):
     rects = wait_until(button_rects, timeout)
     assert rects, f"no button {text!r} in {caption!r}: {children(caption, of_popup)}"
     click_at(rects[0])
-
-
-def probe(*args):
-    result = wine(PROBE_EXE, *args, check=False)
-    return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
 
 
 def focus_in_popup(caption=CAPTION):
@@ -339,10 +315,9 @@ class SetupRun(ProgramRun):
         super().__init__("setup.exe", disc or CD, extra_env)
 
     def origin(self):
-        return tuple(map(int, probe("window", CAPTION)["rect"].split(",")[:2]))
+        return as_rect(probe("window", CAPTION)["rect"])[:2]
 
-    def point_to(self, x, y):
-        """Moves the pointer to client point (x, y) of the main window."""
+    def point_to(self, x, y):  # a point of the main window
         left, top = self.origin()
         xdotool("mousemove", "--sync", left + x, top + y)
 
@@ -352,8 +327,8 @@ class SetupRun(ProgramRun):
 
 
 def main_windows(caption=CAPTION):
-    """The visible windows of that caption, asked of the X server: the probe, started while a program
-    starts on a new Wine server, can hang as both bring up Wine's desktop."""
+    """The visible X windows of that caption (the probe, started while a program starts a new Wine server,
+    can hang as both bring up Wine's desktop)."""
     return xdotool("search", "--onlyvisible", "--name", f"^{caption}$").split()
 
 
@@ -387,19 +362,18 @@ def make_installed():
 
 
 def snapshot():
-    """Everything removal touches: the files of the install folder and the group, the two records and the entry
-    of the list of installed programs."""
+    """What removal touches: the install folder's and the group's files, both records, the uninstall entry."""
     return [tree(unix_path(INSTALL_DIR)), tree(unix_path(group())), key_exists(PRODUCT_KEY),
             key_exists(DIRECTPLAY_KEY), key_exists(UNINSTALL_KEY)]
 
 
 class SetupCase(unittest.TestCase):
-    """A case that runs setup.exe; it starts from no installation and leaves none, nor an Explorer or Notepad."""
+    """Starts from no installation and leaves none, nor an Explorer or Notepad."""
     setup = None
 
     def setUp(self):
         self.close_programs()  # left by a run cut short
-        # The CD as built, the setup.exe under test apart (SetupRun puts it there).
+        # The CD as built but for setup.exe, which SetupRun puts there.
         shutil.copytree(CD_IMAGE, CD, ignore=shutil.ignore_patterns("setup.exe"), dirs_exist_ok=True)
         remove_installation()
 
@@ -410,8 +384,8 @@ class SetupCase(unittest.TestCase):
         remove_installation()
 
     def close_programs(self):
-        """Closes the windows of the Explorer and Notepad an install started. Killed, an Explorer would leave
-        its folder's window registered, and the next Explorer on the group would hand over to it."""
+        """Closes the Explorer and Notepad an install started (a killed Explorer leaves its folder's window
+        registered, and the next Explorer on the group would hand over to it)."""
         for program, caption in (("explorer", "HexbreakerDemo"), ("notepad", "readme.txt - Notepad")):
             if processes(program):
                 wait_until(lambda: probe("window", caption).get("visible") == "1", 15)
@@ -426,8 +400,7 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(main_windows, 15), "the main window did not appear")
         self.assertTrue(wait_until(self.drawn, 15), "the main window was not drawn")
 
-    def drawn(self):
-        """Whether the screen shows the main window's picture around a point that no label holds."""
+    def drawn(self):  # the picture around a point no label holds
         left, top = self.setup.origin()
         box = (NOWHERE[0] - 10, NOWHERE[1] - 10, NOWHERE[0] + 10, NOWHERE[1] + 10)
         art = Image.open(ART / "background.bmp").convert("RGB").crop(box)
@@ -438,13 +411,12 @@ class SetupCase(unittest.TestCase):
         self.setup.click(*POINTS[name])
 
     def answer(self, caption, text, button, timeout=10, closes=False):
-        """Waits for the box of that caption to show `text`, clicks `button` (closes: and waits it away)."""
+        """Clicks `button` once the box of that caption shows `text` (closes: and waits it away)."""
         self.assertEqual(showing(text, timeout), caption, f"no box of {caption!r} showing {text!r}")
         click_button(caption, button)
         self.assertTrue(not closes or wait_until(lambda: not window_found(caption)), f"{caption!r} stayed")
 
     def uninstall(self, outcome):
-        """Uninstall, OK in the question, then OK in the box that tells `outcome`."""
         self.click_label("uninstall")
         self.answer(APP_NAME, ASK_UNINSTALL, "OK")
         self.answer(APP_NAME, outcome, "OK")
@@ -455,8 +427,7 @@ class SetupCase(unittest.TestCase):
         self.assertIsNotNone(showing("Select"), "no install-directory dialog")
         self.assertTrue(wait_until(focus_in_popup), "the install-directory dialog has no keyboard focus")
 
-    def answer_exit(self):
-        """Cancel (Escape) in the dialog in front, then Exit in the question."""
+    def answer_exit(self):  # Escape in the dialog in front, Exit in the question
         xdotool("key", "Escape")
         self.answer("Exit installation", "Are you sure to exit installation?", "Exit")
 
@@ -467,8 +438,7 @@ class SetupCase(unittest.TestCase):
         xdotool("key", key)
         self.assert_exit(0, 30)
 
-    def install_with_defaults(self, readme_answer, **kwargs):
-        """Install, accept C:\\HexbreakerDemo, wait for copying, answer the read-me question."""
+    def install_with_defaults(self, readme_answer, **kwargs):  # into C:\HexbreakerDemo
         self.click_install(**kwargs)
         xdotool("key", "Return")
         self.answer_readme(readme_answer)
@@ -500,31 +470,32 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
                         "no Explorer window on the group")
 
-    def assert_files_installed(self, pack, install_dir=INSTALL_DIR):
-        """Every pack entry where the native tool lists its destination, byte for byte."""
+    def assert_installed(self, pack, install_dir=INSTALL_DIR, over=False):
+        """Every pack entry where the native tool lists its destination, byte for byte; the records; the links."""
         files = pack_files(pack)
         for name, destination, _ in pack_destinations(pack, install_dir):
             self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
+        self.assert_records(install_dir, pack, over)
+        self.assert_shortcuts(install_dir)
 
     def assert_records(self, install_dir=INSTALL_DIR, pack=None, over=False):
-        """Both records, and the entry of the list of installed programs with every value's type and text; with
-        `pack`, its size: the KiB, rounded up, of the files it wrote where they are (`over` an install: not the
-        files it keeps)."""
+        """Both records and the uninstall entry, each value's type and text; with `pack`, the entry's size: the
+        KiB, rounded up, of the files written where they are (`over` an install: not those it keeps)."""
         for key in (PRODUCT_KEY, DIRECTPLAY_KEY):
-            self.assertEqual(registry_values(key), records(install_dir), key)
-        entry = typed_values(UNINSTALL_KEY)
-        self.assertIsNotNone(entry, "no entry in the list of installed programs")
-        self.assertEqual(entry.pop("EstimatedSize")[0], "REG_DWORD")
+            self.assertEqual(registry_values(key), {name: ("REG_SZ", text) for name, text in records(install_dir)})
+        entry = registry_values(UNINSTALL_KEY) or {}
+        size = entry.pop("EstimatedSize", None)
         self.assertEqual(entry, {
             "DisplayName": ("REG_SZ", "HexbreakerDemo"), "UninstallString": ("REG_SZ", r'"C:\windows\hxduninst.exe"'),
             "DisplayIcon": ("REG_SZ", install_dir + r"\Hxdemo.exe,0"), "InstallLocation": ("REG_SZ", install_dir),
             "Publisher": ("REG_SZ", version_text("CompanyName")),
             "DisplayVersion": ("REG_SZ", version_text("ProductVersion")), "NoModify": ("REG_DWORD", "0x1"),
             "NoRepair": ("REG_DWORD", "0x1"), "InstallDate": ("REG_SZ", time.strftime("%Y%m%d"))})
+        self.assertEqual((size or [None])[0], "REG_DWORD")
         if pack:
-            size = sum(unix_path(destination).stat().st_size
-                       for _, destination, kept in pack_destinations(pack, install_dir) if not (over and kept))
-            self.assertEqual(typed_values(UNINSTALL_KEY)["EstimatedSize"], ("REG_DWORD", hex(-(-size // 1024))))
+            written = sum(unix_path(destination).stat().st_size
+                          for _, destination, kept in pack_destinations(pack, install_dir) if not (over and kept))
+            self.assertEqual(size, ("REG_DWORD", hex(-(-written // 1024))))
 
     def assert_shortcuts(self, install_dir=INSTALL_DIR):
         """The four links of the program group: target (any case), description, working directory."""
@@ -537,12 +508,20 @@ class SetupCase(unittest.TestCase):
         self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
                          {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
 
-    def assert_removed(self):
-        """No install folder, program group or record is left."""
-        self.assertEqual([unix_path(INSTALL_DIR).exists(), unix_path(group()).exists(), key_exists(PRODUCT_KEY),
-                          key_exists(DIRECTPLAY_KEY), key_exists(UNINSTALL_KEY)], [False] * 5,
-                         "something of the installation stayed")
+    def assert_removed(self, install_dir=True):
+        """No record, uninstall entry or program group is left, nor (`install_dir`) the install folder."""
+        folders = [group(), INSTALL_DIR] if install_dir else [group()]
+        self.assertEqual([key for key in (PRODUCT_KEY, DIRECTPLAY_KEY, UNINSTALL_KEY) if key_exists(key)] +
+                         [folder for folder in folders if unix_path(folder).exists()], [], "left behind")
 
-    def assert_nothing_recorded(self):
-        self.assertEqual([registry_values(key) for key in (PRODUCT_KEY, DIRECTPLAY_KEY, UNINSTALL_KEY)], [None] * 3)
-        self.assertFalse(unix_path(group()).exists(), "a program group was made")
+    def assert_a_second_copy_raises(self, caption, second):
+        """With Notepad started over the window of that caption, a second copy (started by `second`) ends with 0
+        and brings the window above Notepad."""
+        notepad = subprocess.Popen([WINE, "notepad"], env=ENV)
+        self.addCleanup(notepad.wait)
+        self.addCleanup(notepad.kill)
+        self.assertTrue(wait_until(lambda: probe("above", "Untitled - Notepad", caption).get("above") == "1"))
+        run = second()
+        self.addCleanup(run.kill)
+        self.assertEqual(run.exit_code(), 0)
+        self.assertEqual(probe("above", caption, "Untitled - Notepad")["above"], "1", "the first copy is not raised")

@@ -1,7 +1,7 @@
 // A DLL for planting beside a program under the name of a system DLL (tests only, never shipped).
 // Loaded, it leaves a marker: a file named after the module it was loaded as, holding the path it
-// was loaded from, in the folder HX_PLANTED_MARKERS names (beside itself when unset). It exports
-// timeGetTime, so that a program importing winmm by name starts with it in winmm's place.
+// was loaded from, in the folder HX_PLANTED_MARKERS names. It exports timeGetTime, so that a
+// program importing winmm by name starts with it in winmm's place.
 #include <windows.h>
 
 #include <string>
@@ -10,11 +10,10 @@ namespace {
 void LeaveMarker(HINSTANCE self) {
     char path[MAX_PATH] = {};
     const std::string module(path, GetModuleFileNameA(self, path, MAX_PATH));
-    const size_t slash = module.find_last_of('\\');
     char folder[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("HX_PLANTED_MARKERS", folder, MAX_PATH);
-    const std::string markers = length > 0 && length < MAX_PATH ? folder : module.substr(0, slash);
-    const std::string marker = markers + "\\" + module.substr(slash + 1) + ".loaded";
+    GetEnvironmentVariableA("HX_PLANTED_MARKERS", folder, MAX_PATH);
+    const std::string marker =
+        std::string(folder) + "\\" + module.substr(module.find_last_of('\\') + 1) + ".loaded";
     HANDLE file =
         CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

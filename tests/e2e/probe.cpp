@@ -8,21 +8,15 @@
 //   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 //   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
-//   add-root FILE               adds the DER certificate FILE to the machine's trusted roots ("added=1")
 //   trust FILE                  what WinVerifyTrust says of FILE's Authenticode signature ("trust=0x...")
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
 #include <softpub.h>
-#include <wincrypt.h>
 #include <wintrust.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 namespace {
 int ReportWindow(HWND hwnd) {
@@ -99,15 +93,6 @@ int HoldFile(const char* path) {
     return 1;
 }
 
-std::string Narrow(BSTR text) {
-    std::string narrow(text ? SysStringLen(text) * 3 + 1 : 1, '\0');
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text ? text : L"", -1, narrow.data(),
-                                         static_cast<int>(narrow.size()), nullptr, nullptr);
-    narrow.resize(size > 0 ? static_cast<size_t>(size - 1) : 0);
-    SysFreeString(text);
-    return narrow;
-}
-
 int ReportAccessible(HWND hwnd) {
     for (HWND child = hwnd ? GetWindow(hwnd, GW_CHILD) : nullptr; child;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -125,12 +110,12 @@ int ReportAccessible(HWND hwnd) {
         object->get_accState(self, &state);
         object->Release();
         const LONG flags = state.vt == VT_I4 ? state.lVal : 0;
-        const std::string shownName = Narrow(name);
-        const std::string shownShortcut = Narrow(shortcut);
         if (!(flags & STATE_SYSTEM_INVISIBLE))
-            std::printf("control=%s\t%s\t%s%s\n", shownName.c_str(), shownShortcut.c_str(),
+            std::printf("control=%ls\t%ls\t%s%s\n", name ? name : L"", shortcut ? shortcut : L"",
                         flags & STATE_SYSTEM_UNAVAILABLE ? "unavailable" : "available",
                         flags & STATE_SYSTEM_FOCUSED ? " focused" : "");
+        SysFreeString(name);
+        SysFreeString(shortcut);
     }
     return hwnd ? 0 : 1;
 }
@@ -170,20 +155,6 @@ int ReportTree(HWND hwnd) {
         CloseHandle(process);
     return remote ? 0 : 1;
 }
-int AddRoot(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<BYTE> der{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    const HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
-    const BOOL added = store && CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                                                 static_cast<DWORD>(der.size()),
-                                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (store)
-        CertCloseStore(store, 0);
-    std::printf("added=%d\n", added ? 1 : 0);
-    return added ? 0 : 1;
-}
-
 int ReportTrust(const char* path) {
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
@@ -195,12 +166,9 @@ int ReportTrust(const char* path) {
     data.dwUIChoice = WTD_UI_NONE;
     data.fdwRevocationChecks = WTD_REVOKE_NONE; // no network here
     data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &file;
-    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    data.pFile = &file; // no state kept (WTD_STATEACTION_IGNORE): nothing to close after
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    data.dwStateAction = WTD_STATEACTION_CLOSE;
-    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
     std::printf("trust=0x%08lx\n", static_cast<unsigned long>(status));
     return 0;
 }
@@ -231,8 +199,6 @@ int main(int argc, char** argv) {
         return ReportTree(hwnd);
     if (argc == 3 && std::strcmp(command, "hold") == 0)
         return HoldFile(argv[2]);
-    if (argc == 3 && std::strcmp(command, "add-root") == 0)
-        return AddRoot(argv[2]);
     if (argc == 3 && std::strcmp(command, "trust") == 0)
         return ReportTrust(argv[2]);
     std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);

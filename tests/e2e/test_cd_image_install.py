@@ -1,10 +1,7 @@
-"""The demo CD as it ships, and the whole install from it: the disc image made by demo/make-iso and
-read back with xorriso (the Joliet tree, the names Windows sees), shown as the CD-ROM drive D:, and
-the setup.exe on it run through an install and a second install over longer files; and the same
-install from the image of the CD signed with a throwaway key. The removal is test_removal's."""
+"""The demo CD's disc image as it ships (read back with xorriso: the Joliet names Windows sees), shown as the
+CD-ROM drive D: for whole installs, unsigned and signed with a throwaway key."""
 
 import configparser
-import hashlib
 import os
 import shutil
 import subprocess
@@ -13,7 +10,7 @@ import unittest
 from pathlib import Path
 
 from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe,
-                     reg, unix_path, wait_until)
+                     unix_path, wait_until)
 
 XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
 
@@ -36,7 +33,7 @@ class CdImageInstall(SetupCase):
         cls.image, cls.disc = cls.work / "hexbreakerdemo.iso", cls.work / "disc"
         unsigned = {name: value for name, value in os.environ.items() if not name.startswith("HX_SIGN_")}
         disc_of(CD_IMAGE, cls.image, cls.disc, unsigned)
-        keys = cls.keys = cls.work / "keys"
+        keys = cls.work / "keys"
         cls.signed_disc = cls.work / "signed-disc"
         subprocess.run([ROOT / "tests" / "cd" / "throwaway-keys", keys], check=True)
         shutil.copytree(CD_IMAGE, cls.work / "cd")  # signed into cd-signed beside it
@@ -66,15 +63,10 @@ class CdImageInstall(SetupCase):
                          {"autorun": {"open": "setup.exe", "icon": "setup.exe", "label": "HexbreakerDemo"}})
 
     def test_winverifytrust_trusts_the_signed_setup_and_refuses_a_changed_byte(self):
+        # Wine trusts the throwaway root's signatures without the root in its store (README, Wine notes).
         folder = DRIVE_E / "trust"
         folder.mkdir()
         self.addCleanup(shutil.rmtree, folder)
-        root = folder / "root.der"
-        subprocess.run(["openssl", "x509", "-in", self.keys / "root.pem", "-outform", "der", "-out", root], check=True)
-        thumbprint = hashlib.sha1(root.read_bytes()).hexdigest().upper()
-        self.addCleanup(reg, "delete", rf"HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\{thumbprint}",
-                        "/f", check=False)
-        self.assertEqual(probe("add-root", r"E:\trust\root.der"), {"added": "1"})
         shutil.copy(self.signed_disc / "setup.exe", folder / "signed.exe")
         changed = bytearray((self.signed_disc / "setup.exe").read_bytes())
         changed[len(changed) // 2] ^= 0x01
@@ -84,24 +76,19 @@ class CdImageInstall(SetupCase):
         # 0, TRUST_E_BAD_DIGEST, TRUST_E_NOSIGNATURE
         self.assertEqual(verdicts, {"signed": "0x00000000", "changed": "0x80096010", "unsigned": "0x800b0100"})
 
-    def assert_installed(self, over=False, disc=None):
-        pack = (disc or self.disc) / "hxdemo.pak"
-        self.assert_explorer_on_the_group()
-        self.assert_files_installed(pack)
-        self.assert_records(pack=pack, over=over)
-        self.assert_shortcuts()
-
     def test_install_from_the_signed_disc(self):
         self.assertNotEqual((self.signed_disc / "setup.exe").read_bytes(), (self.disc / "setup.exe").read_bytes())
         point_drive_d_at(self.signed_disc)
         self.addCleanup(point_drive_d_at, self.disc)
         self.install_with_defaults("n", disc=self.signed_disc)
-        self.assert_installed(disc=self.signed_disc)  # the signed programs, from the signed pack
+        self.assert_explorer_on_the_group()
+        self.assert_installed(self.signed_disc / "hxdemo.pak")  # the signed programs, from the signed pack
 
     def test_install_and_install_again_from_the_disc(self):
         self.assertEqual(Path(os.readlink(DOSDEVICES / "d:")), self.disc)
         self.install_with_defaults("n", disc=self.disc)
-        self.assert_installed()
+        self.assert_explorer_on_the_group()
+        self.assert_installed(self.disc / "hxdemo.pak")
         self.assertFalse(command_lines("notepad"))
         self.close_programs()
         links = {p.name: p.stat().st_mtime_ns for p in unix_path(group()).iterdir()}
@@ -111,7 +98,8 @@ class CdImageInstall(SetupCase):
         self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),
                         "Notepad shows no readme")
-        self.assert_installed(over=True)
+        self.assert_explorer_on_the_group()
+        self.assert_installed(self.disc / "hxdemo.pak", over=True)
         for path in unix_path(group()).iterdir():
             self.assertGreater(path.stat().st_mtime_ns, links[path.name], f"{path.name} not rewritten")
 

@@ -1,5 +1,5 @@
-"""Play Game and the DirectX dialog, clicked and answered with the real pointer; an installed state is
-made directly (files, program group, both records)."""
+"""Play Game and the DirectX dialog, clicked and answered with the real pointer (the installed state made
+directly)."""
 
 import shutil
 import unittest

@@ -1,10 +1,10 @@
-"""The main window by keyboard: the hot spots as the controls a screen reader finds, the focus going round
-the live labels and lighting them, keys running them, and the pointer and the keyboard taking turns."""
+"""The main window by keyboard: the labels as screen readers find them, the focus going round the live
+labels and lighting them, keys running them, the pointer and the keyboard taking turns."""
 
 import unittest
 
-from harness import (ASK_UNINSTALL, CAPTION, LABELS, PROBE_EXE, SetupCase, children, main_windows,
-                     remove_installation, set_installed, showing, wait_until, wine, xdotool)
+from harness import (ASK_UNINSTALL, CAPTION, LABELS, SetupCase, children, main_windows, probe_rows,
+                     remove_installation, set_installed, showing, wait_until, xdotool)
 
 ORDER = ["play", "install", "directx", "uninstall", "exit"]  # screen order
 # What a screen reader says of each label's control: its name and keyboard shortcut.
@@ -19,13 +19,8 @@ class Keyboard(SetupCase):
             self.setup.kill()
         set_installed() if installed else remove_installation()
         self.start()
-        # The keyboard goes to the new window, as a desktop's window manager would have it (the test
-        # display has none, and after a killed window X may keep the focus elsewhere).
+        # The keyboard to the new window, as a window manager would give it (the test display has none).
         xdotool("windowfocus", "--sync", main_windows()[0])
-
-    def keys(self, *keys):
-        for key in keys:
-            xdotool("key", key)
 
     def assert_lit(self, installed, lit=None):
         """Only `lit` lit (none: no label), greyed labels grey, the others as in the picture."""
@@ -34,9 +29,7 @@ class Keyboard(SetupCase):
 
     def controls(self):
         """(name, keyboard shortcut, state) of each named control, in tab order, as screen readers get them."""
-        output = wine(PROBE_EXE, "access", CAPTION).stdout
-        rows = [line.partition("=")[2].split("\t") for line in output.splitlines() if line.startswith("control=")]
-        return [tuple(row) for row in rows if row[0]]
+        return [tuple(row) for kind, row in probe_rows("access", CAPTION) if kind == "control" and row[0]]
 
     def test_the_controls_carry_each_label_its_place_and_state(self):
         for installed in (False, True):
@@ -49,7 +42,7 @@ class Keyboard(SetupCase):
                                            for name in ORDER for x, y, width, height in [LABELS[name][0]]])
                 state = lambda name: "unavailable" if name in GREYED and not installed else "available"
                 self.assertEqual(self.controls(), [(*SPOKEN[name], state(name)) for name in ORDER])
-                self.keys("Tab")
+                xdotool("key", "Tab")
                 focused = lambda: [name for name, _, state in self.controls() if state.endswith(" focused")]
                 expected = [SPOKEN["play" if installed else "install"][0]]
                 self.assertEqual(wait_until(lambda: focused() == expected and expected), expected)
@@ -65,7 +58,7 @@ class Keyboard(SetupCase):
                 self.start_in(installed)
                 self.assert_lit(installed)
                 for name in lit:
-                    self.keys(key)
+                    xdotool("key", key)
                     self.assert_lit(installed, name)
 
     def test_enter_space_and_access_keys_run_live_labels_and_nothing_runs_a_greyed_one(self):
@@ -79,10 +72,10 @@ class Keyboard(SetupCase):
         for installed, keys, outcome in runs:
             with self.subTest(installed=installed, keys=keys):
                 self.start_in(installed)
-                self.keys(*keys)
+                xdotool("key", *keys)
                 if outcome is None:
                     # Tab lights the first live label only once the keys before it have been handled.
-                    self.keys("Tab")
+                    xdotool("key", "Tab")
                     self.assert_lit(installed, "install")
                     self.assert_still_running()
                 elif isinstance(outcome, int):
@@ -92,15 +85,15 @@ class Keyboard(SetupCase):
 
     def test_the_pointer_and_the_keys_light_one_label_the_last_moved_to(self):
         self.start_in(True)
-        self.keys("d")
+        xdotool("key", "d")
         self.assertIsNotNone(showing("DirectX Installation."), "no DirectX dialog")
-        self.keys("Escape")  # its Cancel: back with the focus's label lit, the pointer out of the window
+        xdotool("key", "Escape")  # its Cancel: back with the focus's label lit, the pointer out of the window
         self.assert_lit(True, "directx")
-        self.keys("Tab")
+        xdotool("key", "Tab")
         self.assert_lit(True, "uninstall")
         self.setup.point_to(380, 230)  # over Exit
         self.assert_lit(True, "exit")
-        self.keys("shift+Tab")  # on from the label the pointer lit
+        xdotool("key", "shift+Tab")  # on from the label the pointer lit
         self.assert_lit(True, "uninstall")
         self.setup.click(380, 60)  # a click runs the label under the pointer
         self.assertIsNotNone(showing("Select"), "no install-directory dialog")
