@@ -18,7 +18,9 @@
 #include <tuple>
 
 namespace {
+using hx::fixture::buildPack;
 using hx::fixture::patternBytes;
+using hx::fixture::writeFile;
 using uitest::ConfirmAnswer;
 using Names = std::vector<std::string>;
 
@@ -43,10 +45,12 @@ Names Listing(const std::string& folder) {
 
 // What the dialog's controls show after each tick of its one timer, "<total bar> <file bar> <label>",
 // led by "asked " while the exit question keeps the dialog disabled; a run of equal sights counts once.
-// Once it shows `closeAt` it is sent the close message, once it shows `cancelAt` its Cancel is clicked.
+// Once it shows `closeAt` it is sent the close message, once it shows one of `cancelAt` its Cancel is
+// clicked.
 struct ObservedCopyDlg : CCopyProgressDlg {
     Names shown;
-    std::string closeAt, cancelAt;
+    std::string closeAt;
+    Names cancelAt;
 
     bool OnTimer(UINT_PTR id) override {
         const bool handled = CCopyProgressDlg::OnTimer(id);
@@ -59,7 +63,7 @@ struct ObservedCopyDlg : CCopyProgressDlg {
         shown.push_back(sight);
         if (sight == closeAt)
             PostMessage(WM_CLOSE);
-        if (sight == cancelAt)
+        if (std::find(cancelAt.begin(), cancelAt.end(), sight) != cancelAt.end())
             ::PostMessageA(GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
         return handled;
     }
@@ -84,11 +88,6 @@ protected:
         uitest::RemoveTree(m_base);
     }
 
-    void WritePack(const std::vector<hx::fixture::FixtureEntry>& entries,
-                   hx::PackWriterOptions options = {}) {
-        hx::fixture::writeFile(m_pack, hx::fixture::buildPack(entries, std::move(options)));
-    }
-
     // An install directory of `length` characters, its parent made.
     std::string InstallDirOf(std::size_t length) const {
         const std::string parent = JoinPath(m_games, std::string(length - m_games.size() - 16, 'd'));
@@ -100,7 +99,7 @@ protected:
     // a failure (-1) only, the one error box `box` with its OK, and the quit with code 18. It stands as
     // the main window, so that the exit question it asks is owned by it as in the program.
     Names RunCopyDialog(INT_PTR result, const std::string& box = "", const std::string& closeAt = "",
-                        const std::string& cancelAt = "") {
+                        const Names& cancelAt = {}) {
         m_user.boxes.clear();
         m_user.buttons.clear();
         ObservedCopyDlg dialog;
@@ -136,53 +135,43 @@ TEST(CopyProgress, BarPositionsAndPathLimits) {
         EXPECT_EQ(DestinationTooLong(std::string(folder, 'f') + "\\" + std::string(name, 'n')), tooLong);
 }
 
-// Under an install directory of 242 characters "Multi\\canyon.mfd" makes a path of 259. Longer files
-// where entries go are replaced whole; the system's own copy of a shared library is kept, its bytes
-// counted all the same. The close message pauses the copying as Cancel does: the bars stand still while
-// the question is open, and Resume goes on in the same file at the same offset.
-TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLiesAndResumeGoesOnFromThere) {
+// One copy at the path limit, paused three times: under an install directory of 242 characters
+// "Multi\\canyon.scr" makes a path of 259. The close message pauses it as Cancel does; the bars stand
+// still while the question is open and Resume goes on in the same file at the same offset, though the
+// pack holds the data back to front. Longer files where entries go are replaced whole; the system's own
+// copy of a shared library is kept, its bytes counted all the same. Exit then removes the files the
+// entries name in the install folder and, for maps (".mfd"), in its "Multi", reached or not (those an
+// earlier run left too); what went elsewhere stays.
+TEST_F(CopyDialogTest, EachTickCopiesOnePieceResumeGoesOnInPlaceAndExitRemovesExactlyTheFilesNamed) {
     m_install = InstallDirOf(242);
     const std::string one = patternBytes(kPiece, 1), two = patternBytes(kPiece + 1, 2);
-    // clang-format off
-    WritePack({{"empty.txt", ""}, {"one.dat", one}, {"two.dat", two}, {"canyon.mfd", "map"}, {"hxaudio.dll", "audio"}},
-              {{4, 3, 2, 1, 0}}); // the data stored back to front
-    // clang-format on
-    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr));
-    for (const char* name : {"empty.txt", "one.dat", "two.dat"})
-        std::ofstream(JoinPath(m_install, name)) << std::string(kPiece + 2, 'x');
-    std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
-    m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume};
-
-    EXPECT_EQ(RunCopyDialog(IDOK, "", "49 0 one.dat", "99 99 two.dat"),
-              (Names{"0 0 empty.txt", "49 0 one.dat", "asked 49 0 one.dat", "99 99 two.dat",
-                     "asked 99 99 two.dat", "99 0 two.dat", "99 0 canyon.mfd", "100 0 hxaudio.dll"}));
-    EXPECT_EQ(Listing(m_install),
-              (Names{"Multi", "Multi\\canyon.mfd", "Profiles", "empty.txt", "one.dat", "two.dat"}));
-    Names contents;
-    for (const char* name : {"empty.txt", "one.dat", "two.dat", "Multi\\canyon.mfd"})
-        contents.push_back(ReadWholeFile(JoinPath(m_install, name)));
-    EXPECT_EQ(contents, (Names{"", one, two, "map"}));
-    EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
-}
-
-// Exit removes the files the entries name, reached or not (those an earlier run left too), from the
-// install folder and, for maps (".mfd"), from its "Multi"; what went elsewhere stays.
-TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
     ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr) &&
                 CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
-    for (const std::string& old : {JoinPath(m_install, "late.txt"), JoinPath(m_install, "Multi\\late.mfd")})
-        std::ofstream(old) << "old";
+    for (const char* old :
+         {"late.txt", "Multi\\late.mfd", "Multi\\empty.fld", "Multi\\one.scr", "Multi\\two.fld"})
+        std::ofstream(JoinPath(m_install, old)) << std::string(kPiece + 2, 'x');
+    std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
     // clang-format off
-    WritePack({{"readme.txt", "read me"}, {"map1.mfd", "map"}, {"level.scr", "scr"}, {"level.fld", "fld"},
-               {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"}, {"hxaudio.dll", "audio"},
-               {"game.dat", patternBytes(2 * kPiece, 6)}, {"late.txt", "new"}, {"late.mfd", "new"}});
+    writeFile(m_pack, buildPack({{"empty.fld", ""}, {"one.scr", one}, {"two.fld", two}, {"canyon.scr", "map"},
+        {"map1.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"},
+        {"hxaudio.dll", patternBytes(3000, 3)}, {"game.dat", patternBytes(2 * kPiece, 4)}, {"late.txt", "new"},
+        {"late.mfd", "new"}}, {{10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}}));
     // clang-format on
-    m_user.answers = {ConfirmAnswer::Exit};
+    m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume, ConfirmAnswer::Exit};
 
-    RunCopyDialog(IDCANCEL, "", "", "50 50 game.dat"); // half of game.dat written
-    EXPECT_EQ(Listing(m_install),
-              (Names{"Multi", "Multi\\level.fld", "Multi\\level.scr", "Profiles", "Profiles\\hum6.bmp"}));
+    EXPECT_EQ(
+        RunCopyDialog(IDCANCEL, "", "24 0 one.scr", {"49 99 two.fld", "75 50 game.dat"}),
+        (Names{"0 0 empty.fld", "24 0 one.scr", "asked 24 0 one.scr", "49 99 two.fld", "asked 49 99 two.fld",
+               "49 0 two.fld", "49 0 canyon.scr", "49 0 map1.mfd", "49 0 hum6.bmp", "49 0 hxduninst.exe",
+               "50 0 hxaudio.dll", "75 50 game.dat", "asked 75 50 game.dat"}));
+    EXPECT_EQ(Listing(m_install), (Names{"Multi", "Multi\\canyon.scr", "Multi\\empty.fld", "Multi\\one.scr",
+                                         "Multi\\two.fld", "Profiles", "Profiles\\hum6.bmp"}));
+    Names contents;
+    for (const char* name : {"empty.fld", "one.scr", "two.fld", "canyon.scr"})
+        contents.push_back(ReadWholeFile(JoinPath(JoinPath(m_install, "Multi"), name)));
+    EXPECT_EQ(contents, (Names{"", one, two, "map"}));
     EXPECT_EQ(Listing(m_windows), (Names{"hxduninst.exe", "system", "system\\hxaudio.dll"}));
+    EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
 }
 
 // Each failure shows its box, runs the clean-up pass (only "Profiles" and what it holds stay) and quits.
@@ -192,7 +181,7 @@ TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
 TEST_F(CopyDialogTest, AMissingOrRefusedPackAFullDiskOrATooLongPathReportsCleansUpAndQuits) {
     const char* fullDisk = std::getenv("HX_WRITE_FAILS_DIR");
     ASSERT_TRUE(fullDisk && *fullDisk) << "HX_WRITE_FAILS_DIR names no folder: run the test through ctest";
-    const std::vector<std::uint8_t> pack = hx::fixture::buildPack(
+    const std::vector<std::uint8_t> pack = buildPack(
         {{"readme.txt", "read me"}, {"canyon.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "data"}});
     // clang-format off
     const std::tuple<const char*, std::vector<std::uint8_t>, std::string, std::string, std::string, Names> cases[] = {
@@ -205,7 +194,7 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackAFullDiskOrATooLongPathReportsCleans
         SCOPED_TRACE(what);
         DeleteFileA(m_pack.c_str());
         if (!bytes.empty())
-            hx::fixture::writeFile(m_pack, bytes);
+            writeFile(m_pack, bytes);
         std::tie(m_install, m_windows) = std::tie(install, windows);
 
         RunCopyDialog(-1, box);
