@@ -152,8 +152,8 @@ TEST_F(CopyDialogTest, EachTickCopiesOnePieceResumeGoesOnInPlaceAndExitRemovesEx
     // clang-format off
     writeFile(m_pack, buildPack({{"empty.fld", ""}, {"one.scr", one}, {"two.fld", two}, {"canyon.scr", "map"},
         {"map1.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"},
-        {"hxaudio.dll", patternBytes(3000, 3)}, {"game.dat", patternBytes(2 * kPiece, 4)}, {"late.txt", "new"},
-        {"late.mfd", "new"}}, {{10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}}));
+        {"hxaudio.dll", patternBytes(3000, 3)}, {"game.dat", patternBytes(2 * kPiece, 4)},
+        {"late.txt", "new"}, {"late.mfd", "new"}}, {{10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}}));
     // clang-format on
     m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume, ConfirmAnswer::Exit};
 
@@ -182,20 +182,25 @@ TEST_F(CopyDialogTest, AMissingOrRefusedPackAFullDiskOrATooLongPathReportsCleans
     const std::vector<std::uint8_t> pack = buildPack(
         {{"readme.txt", "read me"}, {"canyon.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "data"}});
     // clang-format off
-    const std::tuple<const char*, std::vector<std::uint8_t>, std::string, std::string, std::string, Names> cases[] = {
-        {"no pack", {}, m_install, m_windows, kCopyFailed, {"Profiles"}},
-        {"shorter than its table", {pack.begin(), pack.end() - 1}, m_install, m_windows, kCopyFailed, {"Profiles"}},
-        {"a path too long", pack, InstallDirOf(244), m_windows, kWriteFailed, {"Profiles"}},
-        {"a full disk", pack, m_install, fullDisk, kWriteFailed, {"Profiles", "Profiles\\hum6.bmp"}}};
+    const std::tuple<const char*, std::vector<std::uint8_t>, std::string, std::string, std::string, Names,
+                     Names> cases[] = {
+        {"no pack", {}, m_install, m_windows, kCopyFailed, {}, {"Profiles"}},
+        {"shorter than its table", {pack.begin(), pack.end() - 1}, m_install, m_windows, kCopyFailed, {},
+         {"Profiles"}},
+        {"a path too long", pack, InstallDirOf(244), m_windows, kWriteFailed,
+         {"38 0 readme.txt", "38 0 canyon.mfd"}, {"Profiles"}},
+        {"a full disk", pack, m_install, fullDisk, kWriteFailed,
+         {"38 0 readme.txt", "55 0 canyon.mfd", "77 0 hum6.bmp", "77 0 hxduninst.exe"},
+         {"Profiles", "Profiles\\hum6.bmp"}}};
     // clang-format on
-    for (const auto& [what, bytes, install, windows, box, left] : cases) {
+    for (const auto& [what, bytes, install, windows, box, shown, left] : cases) {
         SCOPED_TRACE(what);
         DeleteFileA(m_pack.c_str());
         if (!bytes.empty())
             writeFile(m_pack, bytes);
         std::tie(m_install, m_windows) = std::tie(install, windows);
 
-        RunCopyDialog(-1, box);
+        EXPECT_EQ(RunCopyDialog(-1, box), shown);
         EXPECT_EQ(Listing(m_install), left);
         uitest::RemoveTree(m_install);
     }
