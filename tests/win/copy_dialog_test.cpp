@@ -1,9 +1,9 @@
-// The copy progress dialog, run modally in-process on packs from the pack writer.
+// The copy progress dialog, run modally in-process on packs from the pack writer: what its bars, its
+// file label and its boxes show, and what it leaves on the disk.
 #include "app.h"
 #include "copy_progress.h"
 #include "copy_progress_dlg.h"
 #include "pack_fixture.h"
-#include "pack_layout.h"
 #include "paths.h"
 #include "product.h"
 #include "ui_helpers.h"
@@ -14,17 +14,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <tuple>
 
 namespace {
-using hx::fixture::FixtureEntry;
+using hx::fixture::buildPack;
 using hx::fixture::patternBytes;
+using hx::fixture::writeFile;
 using uitest::ConfirmAnswer;
 using Names = std::vector<std::string>;
 
-constexpr DWORD kPiece = kCopyPieceSize;
+constexpr std::size_t kPiece = 262144; // the most a tick copies
 const std::string kCopyFailed = "hand Error!: Error occurred while copying files.";
 const std::string kWriteFailed = kCopyFailed + " Please check free space of your hard disk.";
 
@@ -43,25 +43,32 @@ Names Listing(const std::string& folder) {
     return names;
 }
 
-// Each tick as "current fileDone totalDone totalBar fileBar fileText"; one that was not allowed
-// to copy as "idle current fileDone".
+// What the dialog's controls show after each tick of its one timer, "<total bar> <file bar> <label>",
+// led by "asked " while the exit question keeps the dialog disabled; a run of equal sights counts once.
+// Once it shows `closeAt` it is sent the close message, once it shows one of `cancelAt` its Cancel is
+// clicked.
 struct ObservedCopyDlg : CCopyProgressDlg {
-    Names ticks;
-    std::function<void(ObservedCopyDlg&)> afterTick;
+    Names shown;
+    std::string closeAt;
+    Names cancelAt;
 
-    bool OnTimer(UINT_PTR id) override { // the dialog's one timer, the copy tick
-        std::ostringstream tick;
-        if (!m_bActive)
-            tick << "idle " << m_nCurrent << ' ' << m_dwFileDone;
+    bool OnTimer(UINT_PTR id) override {
         const bool handled = CCopyProgressDlg::OnTimer(id);
-        if (tick.str().empty())
-            tick << m_nCurrent << ' ' << m_dwFileDone << ' ' << m_dwTotalDone << ' '
-                 << m_progressTotal.GetPos() << ' ' << m_progressFile.GetPos() << ' '
-                 << m_staticFile.GetWindowText();
-        ticks.push_back(tick.str());
-        if (afterTick)
-            afterTick(*this);
+        char label[MAX_PATH] = {};
+        GetDlgItemTextA(m_hWnd, IDC_STATIC_FILE, label, sizeof label);
+        const std::string sight = (IsWindowEnabled(m_hWnd) ? "" : "asked ") + Bar(IDC_PROGRESS_TOTAL) + ' ' +
+                                  Bar(IDC_PROGRESS_FILE) + ' ' + label;
+        if (!shown.empty() && shown.back() == sight)
+            return handled;
+        shown.push_back(sight);
+        if (sight == closeAt)
+            PostMessage(WM_CLOSE);
+        if (std::find(cancelAt.begin(), cancelAt.end(), sight) != cancelAt.end())
+            ::PostMessageA(GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
         return handled;
+    }
+    std::string Bar(int id) const {
+        return std::to_string(SendDlgItemMessageA(m_hWnd, id, PBM_GETPOS, 0, 0));
     }
 };
 
@@ -71,6 +78,9 @@ protected:
         TearDown();
         for (const std::string& folder : {m_base, m_source, m_windows, m_system, m_games})
             ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        m_user.atQuestion = [](HWND question) {
+            EXPECT_EQ(GetWindow(question, GW_OWNER), AfxGetApp()->m_pMainWnd->m_hWnd);
+        };
     }
 
     void TearDown() override {
@@ -78,179 +88,122 @@ protected:
         uitest::RemoveTree(m_base);
     }
 
-    std::string PackPath() const { return JoinPath(m_source, "hxdemo.pak"); }
-
-    void WritePack(const std::vector<FixtureEntry>& entries, hx::PackWriterOptions options = {}) const {
-        hx::fixture::writeFile(PackPath(), hx::fixture::buildPack(entries, std::move(options)));
+    // An install directory of `length` characters, its parent made.
+    std::string InstallDirOf(std::size_t length) const {
+        const std::string parent = JoinPath(m_games, std::string(length - m_games.size() - 16, 'd'));
+        CreateDirectoryA(parent.c_str(), nullptr);
+        return JoinPath(parent, "HexbreakerDemo");
     }
 
-    // Runs the copy dialog on this test's folders. It must end with `result` and, after a failure (-1)
-    // only, the one error box `box` and the quit with code 18. It stands as the main window, so that the
-    // exit question it asks is owned by it as in the program.
-    void RunCopyDialog(INT_PTR result, const std::string& box = "",
-                       std::function<void(ObservedCopyDlg&)> afterTick = {}) {
+    // Runs the copy dialog on this test's folders; what it showed. It must end with `result` and, after
+    // a failure (-1) only, the one error box `box` with its OK, and the quit with code 18. It stands as
+    // the main window, so that the exit question it asks is owned by it as in the program.
+    Names RunCopyDialog(INT_PTR result, const std::string& box = "", const std::string& closeAt = "",
+                        const Names& cancelAt = {}) {
         m_user.boxes.clear();
+        m_user.buttons.clear();
         ObservedCopyDlg dialog;
         dialog.m_strSourceDir = m_source;
         dialog.m_strInstallDir = m_install;
         dialog.m_strSystemRoot = m_windows;
-        dialog.afterTick = afterTick;
+        std::tie(dialog.closeAt, dialog.cancelAt) = std::tie(closeAt, cancelAt);
         AfxGetApp()->m_pMainWnd = &dialog;
         EXPECT_EQ(dialog.DoModal(), result);
         AfxGetApp()->m_pMainWnd = nullptr;
-        m_ticks = dialog.ticks;
         uitest::ExpectQuit(result == -1 ? std::optional<int>(kQuitExitCode) : std::nullopt);
         EXPECT_EQ(m_user.boxes, box.empty() ? Names{} : Names{box});
+        EXPECT_EQ(m_user.buttons, box.empty() ? Names{} : Names{"OK"});
+        return dialog.shown;
     }
 
     const std::string m_base = "C:\\hxcopytest";
-    const std::string m_source = JoinPath(m_base, "cd"), m_games = JoinPath(m_base, "games");
+    const std::string m_source = JoinPath(m_base, "cd"), m_pack = JoinPath(m_source, "hxdemo.pak");
+    const std::string m_games = JoinPath(m_base, "games");
     std::string m_windows = JoinPath(m_base, "windows");
     const std::string m_system = JoinPath(m_windows, "system");
     std::string m_install = JoinPath(m_games, "HexbreakerDemo");
     uitest::User m_user;
-    Names m_ticks;
 };
 
 // Quotient first, in double precision, truncated: 29 of 100 is 28 (0.29 * 100 is 28.999999999999996).
-TEST(CopyProgress, BarPositionsTruncateTheDoubleQuotientTimesHundred) {
-    const std::tuple<double, double, int> cases[] = {{29, 100, 28}, {57, 100, 56}, {262144, 262145, 99},
-                                                     {0, 0, 0},     {7, 7, 100},   {1, 2147483647.0, 0}};
-    for (const auto& [done, whole, position] : cases)
-        EXPECT_EQ(ProgressPosition(done, whole), position) << done << " of " << whole;
-}
-
-TEST_F(CopyDialogTest, EachTickCopiesOnePieceOfOneEntryWhereverItsDataLies) {
-    const std::vector<FixtureEntry> entries = {
-        {"empty.txt", ""}, {"one.dat", patternBytes(kPiece, 1)}, {"two.dat", patternBytes(kPiece + 1, 2)}};
-    WritePack(entries, {{2, 1, 0}});                           // the data stored back to front
-    ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr)); // longer files where they go: replaced whole
-    for (const FixtureEntry& entry : entries)
-        hx::fixture::writeFile(JoinPath(m_install, entry.name), std::vector<std::uint8_t>(kPiece + 2, 'x'));
-
-    RunCopyDialog(IDOK);
-
-    EXPECT_EQ(m_ticks, (Names{
-                           "1 0 0 0 0 empty.txt",           // an empty entry: one tick
-                           "2 0 262144 49 0 one.dat",       // one piece: one tick
-                           "2 262144 524288 99 99 two.dat", // a piece and a byte: two ticks
-                           "3 0 524289 100 0 two.dat",
-                       }));
-    EXPECT_EQ(Listing(m_install), (Names{"Multi", "Profiles", "empty.txt", "one.dat", "two.dat"}));
-    for (const FixtureEntry& entry : entries)
-        EXPECT_EQ(ReadWholeFile(JoinPath(m_install, entry.name)), entry.data) << entry.name;
-}
-
-// Both sides of both limits (259 characters a path, 248 its folder part); then under 242 "Multi\\canyon.mfd"
-// fits at 259, under 244 (Wine opens 260) not: the copying fails as on a full disk rather than skip it.
-TEST_F(CopyDialogTest, AnInstallDirectoryAtThePathLimitInstallsCompletelyOrFails) {
+// A path has at most 259 characters, its folder part at most 248.
+TEST(CopyProgress, BarPositionsAndPathLimits) {
+    EXPECT_EQ(ProgressPosition(29, 100), 28);
     for (const auto& [folder, name, tooLong] : {std::tuple{248, 10, false}, {248, 11, true}, {249, 1, true}})
         EXPECT_EQ(DestinationTooLong(std::string(folder, 'f') + "\\" + std::string(name, 'n')), tooLong);
-    WritePack({{"readme.txt", "read me"}, {"canyon.mfd", patternBytes(612, 3)}, {"last.txt", "the end"}});
-    for (const size_t length : {242, 244}) {
-        SCOPED_TRACE(length);
-        const std::string parent = JoinPath(m_games, std::string(length - m_games.size() - 16, 'd'));
-        ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr)) << parent;
-        m_install = JoinPath(parent, "HexbreakerDemo");
-        ASSERT_EQ(m_install.size(), length);
-
-        const bool fits = length == 242;
-        RunCopyDialog(fits ? IDOK : -1, fits ? "" : kWriteFailed);
-        const Names installed = {"Multi", "Multi\\canyon.mfd", "Profiles", "last.txt", "readme.txt"};
-        EXPECT_EQ(Listing(m_install), fits ? installed : Names{"Profiles"});
-        EXPECT_EQ(m_ticks.back(), fits ? "3 0 626 100 0 last.txt" : "1 0 7 1 0 canyon.mfd");
-        uitest::RemoveTree(parent);
-    }
 }
 
-// The close message takes the Cancel button's way (the pack, the timer and the entry tables stay),
-// and so does a click on Cancel.
-TEST_F(CopyDialogTest, CloseOrCancelPausesAndResumeGoesOnInTheSameFileAtTheSameOffset) {
-    const std::string game = patternBytes(8 * kPiece + 123, 5);
-    WritePack({{"readme.txt", "read me"}, {"game.dat", game}});
-    m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume};
-    HWND copyDialog = nullptr;
-    m_user.atQuestion = [&](HWND question) {
-        EXPECT_EQ(GetWindow(question, GW_OWNER), copyDialog);
-        EXPECT_FALSE(IsWindowEnabled(copyDialog));
-    };
-
-    RunCopyDialog(IDOK, "", [&](ObservedCopyDlg& dialog) {
-        copyDialog = dialog.m_hWnd;
-        if (dialog.ticks.back().rfind("1 786432 ", 0) == 0) // game.dat, 3 pieces written
-            dialog.PostMessage(WM_CLOSE);
-        else if (dialog.ticks.back().rfind("1 1310720 ", 0) == 0) // 5 pieces
-            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
-    });
-    EXPECT_EQ(m_user.questions, 2);
-    // While each question was open ticks came and did nothing; no piece was copied twice.
-    const auto idle = std::stable_partition(
-        m_ticks.begin(), m_ticks.end(), [](const std::string& tick) { return tick.rfind("idle", 0) != 0; });
-    EXPECT_EQ(std::set<std::string>(idle, m_ticks.end()),
-              (std::set<std::string>{"idle 1 786432", "idle 1 1310720"}));
-    EXPECT_EQ(idle - m_ticks.begin(), 1 + 9);
-    EXPECT_EQ(ReadWholeFile(JoinPath(m_install, "game.dat")), game);
-}
-
-TEST_F(CopyDialogTest, CancelThenExitRemovesExactlyTheFilesNamed) {
-    // Files from an earlier run, named by entries this run never reaches, and the system's own DLL.
+// One copy at the path limit, paused three times: under an install directory of 242 characters
+// "Multi\\canyon.scr" makes a path of 259. The close message pauses it as Cancel does; the bars stand
+// still while the question is open and Resume goes on in the same file at the same offset, though the
+// pack holds the data back to front. Longer files where entries go are replaced whole; the system's own
+// copy of a shared library is kept, its bytes counted all the same. Exit then removes the files the
+// entries name in the install folder and, for maps (".mfd"), in its "Multi", reached or not (those an
+// earlier run left too); what went elsewhere stays.
+TEST_F(CopyDialogTest, EachTickCopiesOnePieceResumeGoesOnInPlaceAndExitRemovesExactlyTheFilesNamed) {
+    m_install = InstallDirOf(242);
+    const std::string one = patternBytes(kPiece, 1), two = patternBytes(kPiece + 1, 2);
     ASSERT_TRUE(CreateDirectoryA(m_install.c_str(), nullptr) &&
                 CreateDirectoryA(JoinPath(m_install, "Multi").c_str(), nullptr));
-    for (const std::string& old : {JoinPath(m_install, "late.txt"), JoinPath(m_install, "Multi\\late.mfd")})
-        std::ofstream(old) << "old";
+    for (const char* old :
+         {"late.txt", "Multi\\late.mfd", "Multi\\empty.fld", "Multi\\one.scr", "Multi\\two.fld"})
+        std::ofstream(JoinPath(m_install, old)) << std::string(kPiece + 2, 'x');
     std::ofstream(JoinPath(m_system, "hxaudio.dll")) << "the system's own copy";
-    // Removed: readme.txt (install folder), Multi's .mfd, game.dat (half written), late.* (not reached).
     // clang-format off
-    WritePack({{"readme.txt", "read me"}, {"map1.mfd", "map"}, {"level.scr", "scr"}, {"level.fld", "fld"},
-               {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"}, {"hxaudio.dll", "audio"},
-               {"game.dat", patternBytes(4 * kPiece, 6)}, {"late.txt", "new"}, {"late.mfd", "new"}});
+    writeFile(m_pack, buildPack({{"empty.fld", ""}, {"one.scr", one}, {"two.fld", two}, {"canyon.scr", "map"},
+        {"map1.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "uninstaller"},
+        {"hxaudio.dll", patternBytes(3000, 3)}, {"game.dat", patternBytes(2 * kPiece, 4)},
+        {"late.txt", "new"}, {"late.mfd", "new"}}, {{10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}}));
     // clang-format on
-    m_user.answers = {ConfirmAnswer::Exit};
+    m_user.answers = {ConfirmAnswer::Resume, ConfirmAnswer::Resume, ConfirmAnswer::Exit};
 
-    RunCopyDialog(IDCANCEL, "", [](ObservedCopyDlg& dialog) {
-        if (dialog.ticks.back().rfind("7 524288 524324 ", 0) == 0) // game.dat, 2 pieces; the DLL's bytes too
-            PostMessageA(dialog.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
-    });
-    EXPECT_EQ(m_user.questions, 1);
-    EXPECT_EQ(Listing(m_install),
-              (Names{"Multi", "Multi\\level.fld", "Multi\\level.scr", "Profiles", "Profiles\\hum6.bmp"}));
+    EXPECT_EQ(
+        RunCopyDialog(IDCANCEL, "", "24 0 one.scr", {"49 99 two.fld", "75 50 game.dat"}),
+        (Names{"0 0 empty.fld", "24 0 one.scr", "asked 24 0 one.scr", "49 99 two.fld", "asked 49 99 two.fld",
+               "49 0 two.fld", "49 0 canyon.scr", "49 0 map1.mfd", "49 0 hum6.bmp", "49 0 hxduninst.exe",
+               "50 0 hxaudio.dll", "75 50 game.dat", "asked 75 50 game.dat"}));
+    EXPECT_EQ(Listing(m_install), (Names{"Multi", "Multi\\canyon.scr", "Multi\\empty.fld", "Multi\\one.scr",
+                                         "Multi\\two.fld", "Profiles", "Profiles\\hum6.bmp"}));
+    Names contents;
+    for (const char* name : {"empty.fld", "one.scr", "two.fld", "canyon.scr"})
+        contents.push_back(ReadWholeFile(JoinPath(JoinPath(m_install, "Multi"), name)));
+    EXPECT_EQ(contents, (Names{"", one, two, "map"}));
     EXPECT_EQ(Listing(m_windows), (Names{"hxduninst.exe", "system", "system\\hxaudio.dll"}));
     EXPECT_EQ(ReadWholeFile(JoinPath(m_system, "hxaudio.dll")), "the system's own copy");
 }
 
-// The pack reader's refusals are tested on the host; here two of them and a missing pack end the dialog.
-TEST_F(CopyDialogTest, AMissingOrRefusedPackEndsTheProgramBeforeAnythingIsWritten) {
-    const std::vector<std::uint8_t> pack = hx::fixture::buildPack({{"readme.txt", "data"}});
-    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
-        {"no pack", {}},
-        {"shorter than its table", {pack.begin(), pack.end() - 1}},
-        {"no entries", std::vector<std::uint8_t>(hx::kPackHeaderSize, 0)}};
-    for (const auto& [what, bytes] : cases) {
+// Each failure shows its box, runs the clean-up pass (only "Profiles" and what it holds stay) and quits.
+// The build makes HX_WRITE_FAILS_DIR a folder whose "hxduninst.exe" opens but takes no data, as on a
+// full disk. Under an install directory of 244 characters "Multi\\canyon.mfd" is too long (Wine would
+// open 260): the copying fails rather than skip it.
+TEST_F(CopyDialogTest, AMissingOrRefusedPackAFullDiskOrATooLongPathReportsCleansUpAndQuits) {
+    const char* fullDisk = std::getenv("HX_WRITE_FAILS_DIR");
+    ASSERT_TRUE(fullDisk && *fullDisk) << "HX_WRITE_FAILS_DIR names no folder: run the test through ctest";
+    const std::vector<std::uint8_t> pack = buildPack(
+        {{"readme.txt", "read me"}, {"canyon.mfd", "map"}, {"hum6.bmp", "face"}, {"hxduninst.exe", "data"}});
+    // clang-format off
+    const std::tuple<const char*, std::vector<std::uint8_t>, std::string, std::string, std::string, Names,
+                     Names> cases[] = {
+        {"no pack", {}, m_install, m_windows, kCopyFailed, {}, {"Profiles"}},
+        {"shorter than its table", {pack.begin(), pack.end() - 1}, m_install, m_windows, kCopyFailed, {},
+         {"Profiles"}},
+        {"a path too long", pack, InstallDirOf(244), m_windows, kWriteFailed,
+         {"38 0 readme.txt", "38 0 canyon.mfd"}, {"Profiles"}},
+        {"a full disk", pack, m_install, fullDisk, kWriteFailed,
+         {"38 0 readme.txt", "55 0 canyon.mfd", "77 0 hum6.bmp", "77 0 hxduninst.exe"},
+         {"Profiles", "Profiles\\hum6.bmp"}}};
+    // clang-format on
+    for (const auto& [what, bytes, install, windows, box, shown, left] : cases) {
         SCOPED_TRACE(what);
-        DeleteFileA(PackPath().c_str());
+        DeleteFileA(m_pack.c_str());
         if (!bytes.empty())
-            hx::fixture::writeFile(PackPath(), bytes);
+            writeFile(m_pack, bytes);
+        std::tie(m_install, m_windows) = std::tie(install, windows);
 
-        RunCopyDialog(-1, kCopyFailed);
-        EXPECT_TRUE(m_ticks.empty());
-        EXPECT_EQ(Listing(m_games), (Names{"HexbreakerDemo", "HexbreakerDemo\\Profiles"}));
+        EXPECT_EQ(RunCopyDialog(-1, box), shown);
+        EXPECT_EQ(Listing(m_install), left);
         uitest::RemoveTree(m_install);
     }
-}
-
-// The build links "hxduninst.exe" in HX_WRITE_FAILS_DIR to /dev/full: given as the Windows directory
-// (through Z:, the Unix root), it opens but takes no data, as on a full disk.
-TEST_F(CopyDialogTest, AWriteFailureReportsCleansUpAndQuits) {
-    const char* folder = std::getenv("HX_WRITE_FAILS_DIR");
-    ASSERT_TRUE(folder && *folder) << "HX_WRITE_FAILS_DIR names no folder: run the test through ctest";
-    m_windows = std::string("Z:") + folder;
-    std::replace(m_windows.begin(), m_windows.end(), '/', '\\');
-    WritePack(
-        {{"readme.txt", "read me"}, {"hum6.bmp", "face"}, {"hxduninst.exe", patternBytes(kPiece + 1, 9)}});
-
-    RunCopyDialog(-1, kWriteFailed);
-    EXPECT_EQ(m_ticks, (Names{"1 0 7 0 0 readme.txt", "2 0 11 0 0 hum6.bmp", "2 0 11 0 0 hxduninst.exe"}));
-    EXPECT_EQ(Listing(m_install), (Names{"Profiles", "Profiles\\hum6.bmp"}));
 }
 
 } // namespace

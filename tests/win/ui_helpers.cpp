@@ -21,9 +21,13 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
-// Reads a message box's icon (named by comparing it with the system's) and text into the pair.
-BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
-    auto& [icon, text] = *reinterpret_cast<std::pair<std::string, std::string>*>(lParam);
+// What a message box shows: its icon (named by comparing it with the system's), text and buttons.
+struct SeenBox {
+    std::string icon = "none", text, buttons;
+};
+
+BOOL CALLBACK ReadChild(HWND child, LPARAM lParam) {
+    auto& [icon, text, buttons] = *reinterpret_cast<SeenBox*>(lParam);
     char windowClass[32] = {};
     GetClassNameA(child, windowClass, sizeof windowClass);
     if (const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)))
@@ -33,6 +37,8 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM lParam) {
                                                               : "other";
     else if (lstrcmpiA(windowClass, "Static") == 0)
         text += WindowText(child);
+    else if (lstrcmpiA(windowClass, "Button") == 0)
+        buttons += (buttons.empty() ? "" : " ") + WindowText(child);
     return TRUE;
 }
 
@@ -63,9 +69,10 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
             Answer(hwnd, index < user.answers.size() ? user.answers[index] : ConfirmAnswer::Exit);
         }
     } else if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 0) { // the framework's windows carry their object
-        std::pair<std::string, std::string> seen{"none", ""};
-        EnumChildWindows(hwnd, ReadStatic, reinterpret_cast<LPARAM>(&seen));
-        user.boxes.push_back(seen.first + " " + WindowText(hwnd) + ": " + seen.second);
+        SeenBox seen;
+        EnumChildWindows(hwnd, ReadChild, reinterpret_cast<LPARAM>(&seen));
+        user.boxes.push_back(seen.icon + " " + WindowText(hwnd) + ": " + seen.text);
+        user.buttons.push_back(seen.buttons);
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
     return TRUE;

@@ -13,10 +13,10 @@ namespace uitest {
 enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
 
 // While it lives, looks at the calling thread's visible dialogs every 20 ms. A message box is read
-// into `boxes` as "<icon> <caption>: <text>" (icon: hand, exclamation, information, other or none)
-// and answered OK. An exit confirmation is shown to `atQuestion` when it opens and, five polls later
-// (ticks come while it is open), answered with the next of `answers` (Exit when none is left) and
-// counted in `questions`.
+// into `boxes` as "<icon> <caption>: <text>" (icon: hand, exclamation, information, other or none),
+// its buttons' texts into `buttons` (as "OK Cancel"), and answered OK. An exit confirmation is shown to
+// `atQuestion` when it opens and, five polls later (ticks come while it is open), answered with the next of
+// `answers` (Exit when none is left) and counted in `questions`.
 struct User {
     User();
     ~User();
@@ -25,6 +25,7 @@ struct User {
     std::vector<ConfirmAnswer> answers;
     std::function<void(HWND)> atQuestion;
     std::vector<std::string> boxes;
+    std::vector<std::string> buttons;
     int questions = 0;
     UINT_PTR timer = 0;
 };
