@@ -1,8 +1,8 @@
-// The install's system records under Wine: application records, the Programs folder, the program look-up.
+// The install's system records under Wine: application records, the uninstall entry's figures, the
+// program look-up.
 #include "program_start.h"
 #include "registry.h"
 #include "registry_records.h"
-#include "version_info.h"
 
 #include <gtest/gtest.h>
 
@@ -54,34 +54,6 @@ TEST(UninstallEntry, EstimatedSizeClampedAndInstallDateInEightDigits) {
     SYSTEMTIME date{};
     date.wYear = 1999, date.wMonth = 1, date.wDay = 8;
     EXPECT_EQ(InstallDateText(date), "19990108");
-}
-
-// The version texts are read from the resource's bytes: a name that only begins a key, and damaged
-// bytes, give nothing.
-TEST(VersionTexts, NothingForAPartNameOrDamagedBytes) {
-    EXPECT_EQ(OwnVersionText("Company"), "");
-    const HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
-    ASSERT_NE(resource, nullptr);
-    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
-    std::vector<std::uint8_t> copy(bytes, bytes + SizeofResource(nullptr, resource));
-    EXPECT_EQ(FindVersionText(copy.data(), copy.size(), "CompanyName"), "Tarn");
-    EXPECT_EQ(FindVersionText(copy.data(), copy.size() - 1, "CompanyName"), "");
-    EXPECT_EQ(FindVersionText(copy.data(), 5, "CompanyName"), "");
-    copy[0] = copy[1] = 0xff; // the whole resource longer than its bytes
-    EXPECT_EQ(FindVersionText(copy.data(), copy.size(), "CompanyName"), "");
-}
-
-TEST(ProgramsFolder, ReadWholeUpToTheBufferElseEmpty) {
-    RegKey key;
-    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kShellFoldersKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
-    const std::string saved = key.QueryText("Programs");
-    const std::string exactFit = "C:\\" + std::string(124, 'p'); // 127 characters and the NUL
-    for (const auto& [stored, read] : {std::pair{exactFit, exactFit}, {exactFit + "q", ""}, {"", ""}}) {
-        stored.empty() ? void(RegDeleteValueA(key.m_hKey, "Programs"))
-                       : void(key.SetText("Programs", stored));
-        EXPECT_EQ(ReadProgramsFolder(), read) << stored.size() << " characters";
-    }
-    key.SetText("Programs", saved);
 }
 
 TEST(ProgramLookup, CurrentDirectoryFirstThenPathInOrder) {
