@@ -65,7 +65,9 @@ class SignedCd(unittest.TestCase):
         subprocess.run([HXPACK, "extract", cd / "hxdemo.pak", folder], check=True, capture_output=True)
         return folder
 
-    def test_the_three_programs_carry_both_signatures_and_nothing_else_does(self):
+    # That no other file is signed: check-cd names every signed file it finds, on the CD and in the pack,
+    # and the next test expects the three alone.
+    def test_the_three_programs_carry_both_signatures(self):
         pack = self.extracted_pack(self.signed, "signed-pack")
         for program in [self.signed / "setup.exe", *(pack / name for name in SIGNED_IN_PACK)]:
             verified = self.verify(program)
@@ -73,11 +75,6 @@ class SignedCd(unittest.TestCase):
             for line in ("Number of verified signatures: 2", "Message digest algorithm  : SHA1",
                          "Message digest algorithm  : SHA256", "Text description: HexbreakerDemo Setup"):
                 self.assertIn(line, verified.stdout, program.name)
-        others = [path for path in [*(self.signed / "directx").rglob("*"), *pack.iterdir()]
-                  if path.suffix.lower() in (".exe", ".dll") and path.name not in SIGNED_IN_PACK]
-        self.assertTrue(others, "no DirectX program nor other program in the pack")
-        for program in others:
-            self.assertIn("No signature found", self.verify(program).stderr, program.name)
 
     def test_check_cd_matches_the_signed_cd_and_its_image_and_refuses_what_is_no_cd(self):
         for path in (self.signed, self.image, self.cd):
