@@ -24,11 +24,10 @@ pack = runpy.run_path(ROOT / "tests" / "fuzz" / "make-seeds.py")["pack"]  # pack
 INPUTS = {"readme.txt": b"Hello.\r\n", "canyon.mfd": b"", "hxsnd.dll": os.urandom(300000)}
 MADE = pack([(name.encode(), data) for name, data in INPUTS.items()])
 DAMAGED = MADE[:-5] + bytes([MADE[-5] ^ 0x20]) + MADE[-4:]  # in hxsnd.dll's data
-FILES = {**INPUTS, "made.pak": b"an old pack", "damaged.pak": DAMAGED, "cut.pak": MADE[:30],
+FILES = {**INPUTS, "made.pak": b"an old pack", "damaged.pak": DAMAGED,
          "folders.pak": pack([(b"maps\\harbor.fld", bytes(range(40))), (b"hum6.bmp", b"BM" + bytes(20))]),
          "foreign.pak": pack([(b"a.txt", b"abc")], stamp=False), "parent.pak": pack([(b"..\\win.ini", b"x")]),
-         "clock$.txt": b"x", "nul.txt": b"x", "x.pak": b"the old pack", "elsewhere.txt": b"keep me"}
-PARENT = 'hxpack: parent.pak: entry 0 "..\\win.ini": name has a ".." component'
+         "clock$.txt": b"x", "x.pak": b"the old pack", "elsewhere.txt": b"keep me"}
 
 # args, exit code, the text in stdout's and in stderr's first line ("": the stream stays empty; the usage
 # text follows on stderr for exit code 2 only), where: "both", "native" (Wine can't show it), "tty".
@@ -37,20 +36,16 @@ ROWS = [
     ("list made.pak", 0, "0\treadme.txt\t89\t8\t<install>\\readme.txt", "", "both"),
     ("verify made.pak", 0, "made.pak: sound, 3 entries, 300008 bytes, CRC-32s match", "", "both"),
     ("extract made.pak out", 0, "", "", "both"),
-    ("list folders.pak", 0, "0\tmaps\\harbor.fld\t67\t40\t<install>\\", "", "both"),
     ("extract folders.pak out", 0, "", "", "both"),
     ("verify damaged.pak", 1, "", 'hxpack: damaged.pak: entry 2 "hxsnd.dll": data CRC-32 mismatch', "both"),
     ("verify foreign.pak", 0, "foreign.pak: sound, 1 entries, 3 bytes, no hxpack stamp", "", "both"),
-    ("list parent.pak", 1, "", PARENT, "both"),
-    ("extract parent.pak bad", 1, "", PARENT, "both"),
-    ("extract cut.pak cut", 1, "", "hxpack: cut.pak: the file ends inside the name records", "both"),
+    ("extract parent.pak bad", 1, "", 'hxpack: parent.pak: entry 0 "..\\win.ini": name has a ".." component', "both"),
     ("create x.pak readme.txt out/readme.txt", 1, "",
      'hxpack: out/readme.txt: duplicate entry name "readme.txt" (also from readme.txt)', "both"),
     ("create x.pak readme.txt missing.txt", 1, "", "hxpack: missing.txt: no such file", "both"),
     ("create x.pak readme.txt out", 1, "", "hxpack: out: not a regular file", "both"),
-    # Under Wine nul.txt is the NUL device itself: CLOCK$ is a device name only to the pack's rules.
+    # CLOCK$ is a device name only to the pack's rules (under Wine nul.txt is the NUL device itself).
     ("create x.pak readme.txt clock$.txt", 1, "", "hxpack: clock$.txt: cannot be an entry", "both"),
-    ("create x.pak readme.txt nul.txt", 1, "", "hxpack: nul.txt: cannot be an entry", "native"),
     # /proc claims 0 bytes but yields more: the fault comes after the table has been written.
     ("create x.pak readme.txt /proc/self/status", 1, "", "status: the file changed size", "both"),
     # Wine shows a link to a file as the file itself, and renames over it.
@@ -113,7 +108,7 @@ class HxpackCommandLine(unittest.TestCase):
         # made.pak replaced; refused work left the old x.pak, the link and no part-written pack or folder.
         self.assertEqual([files[n] for n in ("made.pak", "elsewhere.txt", "x.pak", "link.pak")],
                          [MADE, b"keep me", b"the old pack", ("link to", "x.pak")])
-        self.assertEqual([n for n in files if n.endswith(".part") or n.split("/")[0] in ("bad", "cut")], [])
+        self.assertEqual([n for n in files if n.endswith(".part") or n.split("/")[0] == "bad"], [])
 
 
 if __name__ == "__main__":

@@ -70,8 +70,6 @@ TEST(PackReader, RefusesPacksCutShortOutsideTheLimitsOrWithUnsafeNames) {
         {"header cut", [] { return PackBytes().cutAt(11); }, PackFault::TruncatedHeader, "header"},
         {"count beyond the records", [] { return PackBytes().set16(0, 0xFFFF); },
          PackFault::TruncatedNameRecords, "65535 records"},
-        {"cut inside a name", [] { return PackBytes().cutAt(PackBytes::nameAt(1) + 3); },
-         PackFault::TruncatedEntryTable, "entry 1"},
         {"cut inside a location record", [] { return PackBytes().cutAt(PackBytes::locationAt(2) + 5); },
          PackFault::TruncatedEntryTable, "entry 2 \"canyon.mfd\""},
         {"count 0", [] { return PackBytes().set16(0, 0); }, PackFault::NoEntries, "0"},
@@ -94,20 +92,6 @@ TEST(PackReader, RefusesPacksCutShortOutsideTheLimitsOrWithUnsafeNames) {
         EXPECT_NE(result.message.find(c.messagePart), std::string::npos) << c.label << ": " << result.message;
         EXPECT_EQ(result.message.find('\n'), std::string::npos) << c.label;
     }
-}
-
-// Name lengths are checked before any name is read, names and truncation before any data location, and
-// among the locations the first entry's fault wins.
-TEST(PackReader, ReportsTheFirstFaultInReadingOrder) {
-    EXPECT_EQ(readBytes(PackBytes().setName(0, "..\\me.txt\\").setNameLength(2, 90).bytes).fault,
-              PackFault::NameTooLong);
-    EXPECT_EQ(readBytes(PackBytes().setOffset(0, 0x80000000u).setName(1, "..\\x.bmp").bytes).fault,
-              PackFault::NameHasParentComponent);
-    EXPECT_EQ(
-        readBytes(PackBytes().setOffset(0, 0x80000000u).cutAt(PackBytes::locationAt(2) + 5).bytes).fault,
-        PackFault::TruncatedEntryTable);
-    EXPECT_EQ(readBytes(PackBytes().setSize(1, 100000).setOffset(2, 0x80000000u).bytes).fault,
-              PackFault::DataPastEndOfFile);
 }
 
 // Claims a larger size than the bytes it holds: the reader reads the table only, so large data ranges
