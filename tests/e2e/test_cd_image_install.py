@@ -1,5 +1,5 @@
 """The demo CD's disc image as it ships (read back with xorriso: the Joliet names Windows sees), shown as the
-CD-ROM drive D: for whole installs, unsigned and signed with a throwaway key."""
+CD-ROM drive D: for whole installs; the setup.exe of its copy signed with a throwaway key, judged by Wine."""
 
 import configparser
 import os
@@ -51,10 +51,7 @@ class CdImageInstall(SetupCase):
     def test_image_holds_the_cd_folder_exactly(self):
         volume = subprocess.run(XORRISO + [self.image, "-pvd_info"], capture_output=True, text=True, check=True)
         self.assertIn("Volume Id    : HEXBREAKER\n", volume.stdout)
-        # Every name and byte; the folder holds what a disc needs.
-        differences = subprocess.run(["diff", "-r", self.disc, CD_IMAGE], capture_output=True, text=True)
-        self.assertEqual((differences.returncode, differences.stdout), (0, ""))
-        self.assertLessEqual({"setup.exe", "hxdemo.pak", "autorun.inf", "directx"}, set(os.listdir(self.disc)))
+        # Its files, every name and byte, are checked against the CD by tools/check-cd (cd_signing).
         autorun = (self.disc / "autorun.inf").read_bytes()
         self.assertEqual(autorun.count(b"\n"), autorun.count(b"\r\n"), "CRLF line ends")
         parser = configparser.ConfigParser()
@@ -75,14 +72,6 @@ class CdImageInstall(SetupCase):
         verdicts = {name: probe("trust", rf"E:\trust\{name}.exe").get("trust") for name in ("signed", "changed", "unsigned")}
         # 0, TRUST_E_BAD_DIGEST, TRUST_E_NOSIGNATURE
         self.assertEqual(verdicts, {"signed": "0x00000000", "changed": "0x80096010", "unsigned": "0x800b0100"})
-
-    def test_install_from_the_signed_disc(self):
-        self.assertNotEqual((self.signed_disc / "setup.exe").read_bytes(), (self.disc / "setup.exe").read_bytes())
-        point_drive_d_at(self.signed_disc)
-        self.addCleanup(point_drive_d_at, self.disc)
-        self.install_with_defaults("n", disc=self.signed_disc)
-        self.assert_explorer_on_the_group()
-        self.assert_installed(self.signed_disc / "hxdemo.pak")  # the signed programs, from the signed pack
 
     def test_install_and_install_again_from_the_disc(self):
         self.assertEqual(Path(os.readlink(DOSDEVICES / "d:")), self.disc)
