@@ -427,10 +427,6 @@ class SetupCase(unittest.TestCase):
         self.assertIsNotNone(showing("Select"), "no install-directory dialog")
         self.assertTrue(wait_until(focus_in_popup), "the install-directory dialog has no keyboard focus")
 
-    def answer_exit(self):  # Escape in the dialog in front, Exit in the question
-        xdotool("key", "Escape")
-        self.answer("Exit installation", "Are you sure to exit installation?", "Exit")
-
     def answer_readme(self, key):
         """Answers the read-me question with the key of Yes or No; the install then ends with 0."""
         self.assertIsNotNone(showing("Do you want to read readme.txt?", 60), "no read-me question")

@@ -7,7 +7,6 @@
 //                               active pop-up; no caption: of every visible dialog, after a "dialog=" line)
 //   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
-//   hold FILE                   keeps FILE open, others may only read it, until killed (says "held=1")
 //   trust FILE                  what WinVerifyTrust says of FILE's Authenticode signature ("trust=0x...")
 #include <windows.h>
 #include <commctrl.h>
@@ -82,15 +81,6 @@ BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
     if (IsWindowVisible(hwnd) && std::strcmp(text, reinterpret_cast<const char*>(caption)) == 0)
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     return TRUE;
-}
-
-int HoldFile(const char* path) {
-    const HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::printf("held=%d\n", file != INVALID_HANDLE_VALUE ? 1 : 0);
-    std::fflush(stdout);
-    Sleep(file != INVALID_HANDLE_VALUE ? INFINITE : 0); // the handle goes when the process is killed
-    return 1;
 }
 
 int ReportAccessible(HWND hwnd) {
@@ -197,8 +187,6 @@ int main(int argc, char** argv) {
         return ReportAccessible(hwnd);
     if (argc == 3 && std::strcmp(command, "tree") == 0)
         return ReportTree(hwnd);
-    if (argc == 3 && std::strcmp(command, "hold") == 0)
-        return HoldFile(argv[2]);
     if (argc == 3 && std::strcmp(command, "trust") == 0)
         return ReportTrust(argv[2]);
     std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);

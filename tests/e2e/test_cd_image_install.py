@@ -1,5 +1,5 @@
 """The demo CD's disc image as it ships (read back with xorriso: the Joliet names Windows sees), shown as the
-CD-ROM drive D: for whole installs, unsigned and signed with a throwaway key."""
+CD-ROM drive D: for whole installs; the setup.exe of its copy signed with a throwaway key, judged by Wine."""
 
 import configparser
 import os
@@ -9,7 +9,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, INSTALL_DIR, RIG, ROOT, SetupCase, command_lines, group, probe,
+from harness import (CD_IMAGE, DOSDEVICES, DRIVE_E, ENV, RIG, ROOT, SetupCase, command_lines, group, probe,
                      unix_path, wait_until)
 
 XORRISO = ["xorriso", "-no_rc", "-read_fs", "norock", "-indev"]
@@ -48,13 +48,10 @@ class CdImageInstall(SetupCase):
             os.chmod(folder, 0o755)
         shutil.rmtree(cls.work)
 
-    def test_image_holds_the_cd_folder_exactly(self):
+    def test_image_has_the_volume_name_and_the_autorun_file(self):
         volume = subprocess.run(XORRISO + [self.image, "-pvd_info"], capture_output=True, text=True, check=True)
         self.assertIn("Volume Id    : HEXBREAKER\n", volume.stdout)
-        # Every name and byte; the folder holds what a disc needs.
-        differences = subprocess.run(["diff", "-r", self.disc, CD_IMAGE], capture_output=True, text=True)
-        self.assertEqual((differences.returncode, differences.stdout), (0, ""))
-        self.assertLessEqual({"setup.exe", "hxdemo.pak", "autorun.inf", "directx"}, set(os.listdir(self.disc)))
+        # Its files, every name and byte, are checked against the CD by tools/check-cd (cd_signing).
         autorun = (self.disc / "autorun.inf").read_bytes()
         self.assertEqual(autorun.count(b"\n"), autorun.count(b"\r\n"), "CRLF line ends")
         parser = configparser.ConfigParser()
@@ -76,14 +73,6 @@ class CdImageInstall(SetupCase):
         # 0, TRUST_E_BAD_DIGEST, TRUST_E_NOSIGNATURE
         self.assertEqual(verdicts, {"signed": "0x00000000", "changed": "0x80096010", "unsigned": "0x800b0100"})
 
-    def test_install_from_the_signed_disc(self):
-        self.assertNotEqual((self.signed_disc / "setup.exe").read_bytes(), (self.disc / "setup.exe").read_bytes())
-        point_drive_d_at(self.signed_disc)
-        self.addCleanup(point_drive_d_at, self.disc)
-        self.install_with_defaults("n", disc=self.signed_disc)
-        self.assert_explorer_on_the_group()
-        self.assert_installed(self.signed_disc / "hxdemo.pak")  # the signed programs, from the signed pack
-
     def test_install_and_install_again_from_the_disc(self):
         self.assertEqual(Path(os.readlink(DOSDEVICES / "d:")), self.disc)
         self.install_with_defaults("n", disc=self.disc)
@@ -92,8 +81,6 @@ class CdImageInstall(SetupCase):
         self.assertFalse(command_lines("notepad"))
         self.close_programs()
         links = {p.name: p.stat().st_mtime_ns for p in unix_path(group()).iterdir()}
-        for path in filter(Path.is_file, unix_path(INSTALL_DIR).rglob("*")):  # the second install writes over
-            path.write_bytes(path.read_bytes() + b"the tail of a longer file")  # longer files
         self.install_with_defaults("y", disc=self.disc)
         self.assertEqual(wait_until(lambda: command_lines("notepad"), 15), [r"notepad C:\HexbreakerDemo\readme.txt"])
         self.assertTrue(wait_until(lambda: probe("window", "readme.txt - Notepad").get("visible") == "1", 15),

@@ -55,25 +55,22 @@ class DllPlanting(SetupCase):
 
     def test_install_and_removal_load_none(self):
         try:
-            self.install_and_remove()
+            self.click_install(extra_env=PLANTED_ENV)
+            # The directory browser: the tree view and its image list come from the common controls.
+            click_button(CAPTION, "Select", of_popup=True)
+            self.assertTrue(wait_until(lambda: any(row[0] == "SysTreeView32" for row in children(BROWSER))), "no tree")
+            xdotool("key", "Return")  # C:\, where it opens
+            self.assertTrue(wait_until(lambda: not window_found(BROWSER)), "the browser stayed")
+            click_button(CAPTION, "Install", of_popup=True)
+            self.answer_readme("y")
+            self.assert_explorer_on_the_group()
+            self.assert_records()
+            self.close_programs()
+            self.start(extra_env=PLANTED_ENV)
+            self.uninstall("Uninstall completed.")
+            self.assert_exit(18)
         finally:  # also when the program failed on a planted DLL
             self.assertEqual(markers(), {}, "planted DLLs were loaded")
-
-    def install_and_remove(self):
-        self.click_install(extra_env=PLANTED_ENV)
-        # The directory browser: the tree view and its image list come from the common controls.
-        click_button(CAPTION, "Select", of_popup=True)
-        self.assertTrue(wait_until(lambda: any(row[0] == "SysTreeView32" for row in children(BROWSER))), "no tree")
-        xdotool("key", "Return")  # C:\, where it opens
-        self.assertTrue(wait_until(lambda: not window_found(BROWSER)), "the browser stayed")
-        click_button(CAPTION, "Install", of_popup=True)
-        self.answer_readme("y")
-        self.assert_explorer_on_the_group()
-        self.assert_records()
-        self.close_programs()
-        self.start(extra_env=PLANTED_ENV)
-        self.uninstall("Uninstall completed.")
-        self.assert_exit(18)
 
     def test_why_version_is_not_preferred(self):
         user32 = Path(ENV["HX_SYSTEM_DIR"]) / "user32.dll"

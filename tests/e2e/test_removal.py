@@ -1,14 +1,13 @@
-"""Removal after an install from the CD, by setup.exe's Uninstall label and by hxduninst.exe as the group's
-shortcut starts it with the CD out (the last time as the list of installed programs starts it): one table of
-steps runs against each, so that the two cannot drift apart."""
+"""Removal after an install from the CD by hxduninst.exe, as the group's shortcut starts it with the CD out (the
+last time as the list of installed programs starts it), step by step; setup.exe's Uninstall where it decides
+alone (its completed removal: test_destination.py, test_dll_planting.py; its file-error boxes: remove_tests)."""
 
 import shutil
-import subprocess
 import unittest
 
-from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, DRIVE_C, DRIVE_E, ENV, INSTALL_DIR, PRODUCT_KEY,
-                     PROBE_EXE, WINE, ProgramRun, SetupCase, group, key_exists, main_windows,
-                     make_installed, read_shell_link, reg, showing, snapshot, unix_path, wait_until, wine)
+from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, DRIVE_C, DRIVE_E, INSTALL_DIR, PRODUCT_KEY,
+                     ProgramRun, SetupCase, group, key_exists, main_windows, make_installed, read_shell_link, reg,
+                     showing, snapshot, unix_path, wait_until, wine)
 
 UNINSTALLER = "Uninstall HexbreakerDemo"  # the uninstaller's title: the caption of its boxes
 MOVED = "Unable to uninstall because of installed directory was moved or deleted."
@@ -29,16 +28,6 @@ def make_the_path_a_number(case):
     return lambda: reg("add", PRODUCT_KEY, "/v", "Path", "/d", INSTALL_DIR, "/f")
 
 
-def hold_the_readme(case):
-    """A program has the file open and lets others only read it."""
-    holder = subprocess.Popen([WINE, str(PROBE_EXE), "hold", INSTALL_DIR + r"\readme.txt"], env=ENV,
-                              stdout=subprocess.PIPE, text=True)
-    case.addCleanup(holder.stdout.close)
-    case.addCleanup(holder.kill)
-    case.assertEqual(holder.stdout.readline().strip(), "held=1")
-    return lambda: (holder.kill(), holder.wait(10))
-
-
 def make_the_readme_read_only(case):
     README.chmod(0o444)  # Wine shows a file nobody may write as read-only
     return lambda: README.chmod(0o644)
@@ -47,16 +36,13 @@ def make_the_readme_read_only(case):
 # The steps, in order, on one installation: what is done first (and undone after), the answer to the question
 # (None: none asked), the box that follows (caption None: the program's title) and what the run leaves: "kept"
 # (nothing changed: cancelled, or nothing to remove), "refused" (nothing changed: it could not start), "stopped"
-# (at the read-me: the group and the records kept) or "removed". A step whose programs differ gives both.
+# (at the read-me: the group and the records kept) or "removed". A file held open stops the removal as a
+# read-only one does, with its own box (remove_tests, UndeletableFileStopsTheRemovalThere).
 STEPS = [
     ("Cancel", None, ("Cancel", None, None, "kept")),
     ("the install folder moved away", move_the_install_folder, ("OK", "Error", MOVED, "refused")),
-    ("the record's Path a number", make_the_path_a_number,
-     {"setup.exe": ("OK", "Error", MOVED, "refused"), "hxduninst.exe": (None, None, NOT_INSTALLED, "kept")}),
-    ("a file held open", hold_the_readme,
-     ("OK", None, "A sharing violation occurred while accessing an unnamed file.", "stopped")),
-    ("the file read-only, no longer held", make_the_readme_read_only,
-     ("OK", None, "Access to an unnamed file was denied.", "stopped")),
+    ("the record's Path a number", make_the_path_a_number, (None, None, NOT_INSTALLED, "kept")),
+    ("the file read-only", make_the_readme_read_only, ("OK", None, "Access to an unnamed file was denied.", "stopped")),
     ("the file writable again", None, ("OK", None, "Uninstall completed.", "removed")),
 ]
 LAST = STEPS[-1][0]  # the uninstaller's run started through Wine's reader of the list of installed programs
@@ -69,11 +55,7 @@ def uninstall_list():
 class Removal(SetupCase):
     uninstaller, uninstaller_folder = r"C:\windows\hxduninst.exe", r"C:\windows"
 
-    def start_removal(self, program, step=None):  # the uninstaller as the group's shortcut or the list starts it
-        if program == "setup.exe":
-            self.start()
-            self.click_label("uninstall")
-            return
+    def start_removal(self, step=None):  # as the group's shortcut or the list of installed programs starts it
         if step == LAST:
             self.setup = ProgramRun("uninstaller", DRIVE_E, args=("--remove", "HexbreakerDemo"))
         else:
@@ -81,40 +63,27 @@ class Removal(SetupCase):
         # Its first box, the question or "not installed", carries its title.
         self.assertTrue(wait_until(lambda: main_windows(UNINSTALLER), 15), "the uninstaller showed nothing")
 
-    def assert_ended(self, program, left, step=None):
-        """setup.exe goes on unless the removal completed; the uninstaller's status tells what it left (Wine's
-        reader of the list ends with 0 whatever that is)."""
-        if program == "hxduninst.exe":
-            self.assert_exit(0 if step == LAST else STATUSES[left])
-        elif left == "removed":
-            self.assert_exit(18)
-        else:
-            self.assert_still_running()
-            self.setup.kill()
-
-    def run_steps(self, program):
+    def test_the_uninstaller_removes_the_installation_step_by_step_without_the_cd(self):
         self.install_with_defaults("n")
         self.close_programs()
         target, _, folder = read_shell_link(unix_path(group()) / "Uninstall HexbreakerDemo.lnk")
         self.uninstaller, self.uninstaller_folder = target, folder
         self.assertEqual(unix_path(target).read_bytes(), (BIN_DIR / "hxduninst.exe").read_bytes())
-        if program == "hxduninst.exe":  # the CD out
-            shutil.rmtree(CD)
-            CD.mkdir()
-            self.addCleanup(shutil.copytree, CD_IMAGE, CD, dirs_exist_ok=True)
+        shutil.rmtree(CD)
+        CD.mkdir()
+        self.addCleanup(shutil.copytree, CD_IMAGE, CD, dirs_exist_ok=True)
         self.assertIn(LISTED, uninstall_list())
-        for name, prepare, expected in STEPS:
-            answer, caption, text, left = expected[program] if isinstance(expected, dict) else expected
+        for name, prepare, (answer, caption, text, left) in STEPS:
             undo = prepare(self) if prepare else lambda: None
-            with self.subTest(program=program, step=name):
+            with self.subTest(step=name):
                 before = snapshot()
-                self.start_removal(program, name)
-                title = APP_NAME if program == "setup.exe" else UNINSTALLER
+                self.start_removal(name)
                 if answer:
-                    self.answer(title, ASK_UNINSTALL, answer)
+                    self.answer(UNINSTALLER, ASK_UNINSTALL, answer)
                 if text:
-                    self.answer(caption or title, text, "OK")
-                self.assert_ended(program, left, name)
+                    self.answer(caption or UNINSTALLER, text, "OK")
+                # Wine's reader of the list ends with 0 whatever the uninstaller's status.
+                self.assert_exit(0 if name == LAST else STATUSES[left])
                 if left in ("kept", "refused"):
                     self.assertEqual(snapshot(), before)
                 elif left == "stopped":
@@ -128,22 +97,27 @@ class Removal(SetupCase):
         self.assertTrue(key_exists(r"HKLM\Software\Tarn"), "the maker's key went too")
         self.assertTrue(unix_path(group()).parent.exists(), "the Programs folder went too")
         self.assertTrue(unix_path(self.uninstaller).exists(), "the uninstaller went from the Windows folder")
-
-    def test_setup_removes_the_installation_step_by_step(self):
-        self.run_steps("setup.exe")
-        self.start()
-        self.assert_labels_look(uninstall="grey")
-
-    def test_the_uninstaller_removes_it_the_same_way_without_the_cd(self):
-        self.run_steps("hxduninst.exe")
         shutil.copytree(CD_IMAGE, CD, dirs_exist_ok=True)
         self.start()
         self.assert_labels_look(uninstall="grey")
 
+    def test_setup_keeps_everything_on_cancel_and_when_the_path_is_no_text(self):
+        make_installed()
+        make_the_path_a_number(self)
+        before = snapshot()
+        self.start()
+        for answer, text in (("Cancel", None), ("OK", MOVED)):
+            self.click_label("uninstall")
+            self.answer(APP_NAME, ASK_UNINSTALL, answer)
+            if text:
+                self.answer("Error", text, "OK")
+            self.assert_still_running()
+        self.assertEqual(snapshot(), before)
+
     def test_a_second_uninstaller_brings_the_first_forward_and_ends_with_0(self):
         make_installed()
         shutil.copy(BIN_DIR / "hxduninst.exe", unix_path(self.uninstaller))
-        self.start_removal("hxduninst.exe")
+        self.start_removal()
         self.assertEqual(showing(ASK_UNINSTALL), UNINSTALLER)
         self.assert_a_second_copy_raises(UNINSTALLER, lambda: ProgramRun(self.uninstaller, DRIVE_C / "windows"))
         self.answer(UNINSTALLER, ASK_UNINSTALL, "Cancel")
