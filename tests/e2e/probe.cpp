@@ -7,12 +7,9 @@
 //                               active pop-up; no caption: of every visible dialog, after a "dialog=" line)
 //   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
-//   trust FILE                  what WinVerifyTrust says of FILE's Authenticode signature ("trust=0x...")
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
-#include <softpub.h>
-#include <wintrust.h>
 
 #include <cstdio>
 #include <cstring>
@@ -145,23 +142,6 @@ int ReportTree(HWND hwnd) {
         CloseHandle(process);
     return remote ? 0 : 1;
 }
-int ReportTrust(const char* path) {
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
-    WINTRUST_FILE_INFO file{};
-    file.cbStruct = sizeof file;
-    file.pcwszFilePath = wide;
-    WINTRUST_DATA data{};
-    data.cbStruct = sizeof data;
-    data.dwUIChoice = WTD_UI_NONE;
-    data.fdwRevocationChecks = WTD_REVOKE_NONE; // no network here
-    data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &file; // no state kept (WTD_STATEACTION_IGNORE): nothing to close after
-    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    std::printf("trust=0x%08lx\n", static_cast<unsigned long>(status));
-    return 0;
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,8 +167,6 @@ int main(int argc, char** argv) {
         return ReportAccessible(hwnd);
     if (argc == 3 && std::strcmp(command, "tree") == 0)
         return ReportTree(hwnd);
-    if (argc == 3 && std::strcmp(command, "trust") == 0)
-        return ReportTrust(argv[2]);
     std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);
     return 2;
 }
