@@ -5,11 +5,9 @@
 //   close CAPTION               asks every visible window of that caption to close (its close box)
 //   children [CAPTION [popup]]  class, rectangle, visibility and text of each child (popup: of its last
 //                               active pop-up; no caption: of every visible dialog, after a "dialog=" line)
-//   access CAPTION              name, shortcut and state of each visible child as screen readers get them
 //   tree CAPTION                depth, label rectangle on screen and label of each visible tree item
 #include <windows.h>
 #include <commctrl.h>
-#include <oleacc.h>
 
 #include <cstdio>
 #include <cstring>
@@ -80,33 +78,6 @@ BOOL CALLBACK CloseWindowNamed(HWND hwnd, LPARAM caption) {
     return TRUE;
 }
 
-int ReportAccessible(HWND hwnd) {
-    for (HWND child = hwnd ? GetWindow(hwnd, GW_CHILD) : nullptr; child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        IAccessible* object = nullptr;
-        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&object))))
-            continue;
-        VARIANT self{}; // CHILDID_SELF
-        self.vt = VT_I4;
-        VARIANT state{};
-        BSTR name = nullptr;
-        BSTR shortcut = nullptr;
-        object->get_accName(self, &name);
-        object->get_accKeyboardShortcut(self, &shortcut);
-        object->get_accState(self, &state);
-        object->Release();
-        const LONG flags = state.vt == VT_I4 ? state.lVal : 0;
-        if (!(flags & STATE_SYSTEM_INVISIBLE))
-            std::printf("control=%ls\t%ls\t%s%s\n", name ? name : L"", shortcut ? shortcut : L"",
-                        flags & STATE_SYSTEM_UNAVAILABLE ? "unavailable" : "available",
-                        flags & STATE_SYSTEM_FOCUSED ? " focused" : "");
-        SysFreeString(name);
-        SysFreeString(shortcut);
-    }
-    return hwnd ? 0 : 1;
-}
-
 // Tree-view messages carry pointers, which the system does not carry across processes: the item and
 // its text are exchanged through memory allocated in the tree's own process.
 int ReportTree(HWND hwnd) {
@@ -163,8 +134,6 @@ int main(int argc, char** argv) {
         const HWND parent = argc == 4 && hwnd ? GetLastActivePopup(hwnd) : hwnd;
         return parent ? (EnumChildWindows(parent, ReportChild, 0), 0) : 1;
     }
-    if (argc == 3 && std::strcmp(command, "access") == 0)
-        return ReportAccessible(hwnd);
     if (argc == 3 && std::strcmp(command, "tree") == 0)
         return ReportTree(hwnd);
     std::fputs("usage: probe COMMAND ARGUMENTS (the commands: see probe.cpp)\n", stderr);
