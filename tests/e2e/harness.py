@@ -32,7 +32,6 @@ SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Sh
 INSTALL_DIR = r"C:\HexbreakerDemo"
 BROWSER = "Select directory to install"  # the directory browser's title
 ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
-REINSTALL = "There was something wrong in installation. Please reinstall and try again."
 
 
 def read_hot_spots():
@@ -72,8 +71,7 @@ CODEC = None  # the code page the Wine programs' texts come in, set by language(
 
 @contextlib.contextmanager
 def language(lang, codec):
-    """Wine programs started meanwhile run in that language (Wine takes a process's ANSI code page from its
-    own LANG) and their texts are read in its code page."""
+    """Wine programs started meanwhile run in that language (their ANSI code page: LANG's); read as `codec`."""
     with mock.patch.dict(ENV, LANG=lang, LC_ALL=lang), mock.patch(f"{__name__}.CODEC", codec):
         yield
 
@@ -94,8 +92,7 @@ def key_exists(key):
 
 
 def registry_values(key):
-    """A key's values in the registry's order, name -> (type, text) as `wine reg query` shows them; None when
-    the key is absent."""
+    """A key's values, in order, name -> (type, text) as `wine reg query` shows them; None: no such key."""
     result = reg("query", key, check=False)
     if result.returncode != 0:
         return None
@@ -395,8 +392,7 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.shows({around_nowhere: None}), 15), "the main window was not drawn")
 
     def shows(self, parts):
-        """Whether the main window shows each (x, y, width, height) part of it as that picture (None: as the
-        background picture's part)."""
+        """Whether the main window shows each (x, y, width, height) part as that picture (None: the background's)."""
         left, top = self.setup.origin()
         shot, background = screenshot(), Image.open(ART / "background.bmp").convert("RGB")
         return all(list(shot.crop((left + x, top + y, left + x + width, top + y + height)).getdata()) ==
@@ -416,6 +412,14 @@ class SetupCase(unittest.TestCase):
         self.click_label("uninstall")
         self.answer(APP_NAME, ASK_UNINSTALL, ok)
         self.answer(APP_NAME, outcome, ok)
+
+    def remove_in_a_new_run(self, ok="OK", **start):
+        """Closes what the install started; a new run's Uninstall removes it all, and the program ends with 18."""
+        self.close_programs()
+        self.start(**start)
+        self.uninstall("Uninstall completed.", ok)
+        self.assert_exit(18)
+        self.assert_removed()
 
     def assert_focused_box(self, text, what, timeout=10):
         """A dialog or box of the main window shows `text` and has the keyboard focus."""
@@ -447,8 +451,7 @@ class SetupCase(unittest.TestCase):
         self.assertIsNone(self.setup.exit_code(0.5), "the program ended")
 
     def assert_labels_look(self, **looks):
-        """The main window shows each label's pixels as `looks` says ('lit', 'grey' or 'normal': as in the
-        background picture) within a few seconds."""
+        """The labels look as `looks` says ('lit', 'grey' or 'normal': as the background) within a few seconds."""
         parts = {}
         for name, look in looks.items():
             rect, lit, grey = LABELS[name]
@@ -461,8 +464,7 @@ class SetupCase(unittest.TestCase):
         self.assertTrue(wait_until(lambda: window_found("HexbreakerDemo", "visible"), 15), "no Explorer on the group")
 
     def assert_installed(self, pack, install_dir=INSTALL_DIR, over=False):
-        """Every pack entry where the native tool lists its destination, byte for byte; the records; the four links
-        of the program group: target (any case), description, working directory."""
+        """Every pack entry where the native tool lists it, byte for byte; the records; the group's four links."""
         files = pack_files(pack)
         for name, destination, _ in pack_destinations(pack, install_dir):
             self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
@@ -502,8 +504,7 @@ class SetupCase(unittest.TestCase):
                          [folder for folder in folders if unix_path(folder).exists()], [], "left behind")
 
     def assert_a_second_copy_raises(self, caption, second):
-        """With Notepad started over the window of that caption, a second copy (started by `second`) ends with 0
-        and brings the window above Notepad."""
+        """With Notepad over that window, a second copy (started by `second`) ends with 0 and raises the window."""
         notepad = subprocess.Popen([WINE, "notepad"], env=ENV)
         self.addCleanup(notepad.wait)
         self.addCleanup(notepad.kill)

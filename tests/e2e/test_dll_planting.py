@@ -8,8 +8,8 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import (APP_NAME, BROWSER, CAPTION, CD, DRIVE_C, ENV, WINE, SetupCase, SetupRun, children, click_button,
-                     showing, wait_until, window_found, xdotool)
+from harness import (APP_NAME, BROWSER, CAPTION, CD, DRIVE_C, ENV, ProgramRun, SetupCase, SetupRun, children,
+                     click_button, showing, wait_until, window_found, xdotool)
 
 PLANTED = ["winmm", "comctl32", "version", "uxtheme", "dwmapi", "propsys", "cryptbase", "linkinfo", "ntshrui",
            "cscapi", "profapi", "userenv"]
@@ -45,9 +45,8 @@ class DllPlanting(SetupCase):
     def test_a_program_importing_winmm_by_name_loads_the_planted_one(self):
         shutil.copy(IMPORTS_WINMM, CD)
         self.addCleanup((CD / IMPORTS_WINMM.name).unlink)
-        result = subprocess.run([WINE, IMPORTS_WINMM.name], cwd=CD, env={**ENV, **PLANTED_ENV}, capture_output=True,
-                                timeout=60)
-        self.assertEqual((result.returncode, markers()), (0, {"winmm.dll": r"d:\winmm.dll"}))
+        self.setup = ProgramRun(IMPORTS_WINMM.name, CD, PLANTED_ENV)
+        self.assertEqual((self.setup.exit_code(60), markers()), (0, {"winmm.dll": r"d:\winmm.dll"}))
 
     def test_install_and_removal_load_none(self):
         try:
@@ -61,10 +60,7 @@ class DllPlanting(SetupCase):
             self.answer_readme("y")
             self.assert_explorer_on_the_group()
             self.assert_records()
-            self.close_programs()
-            self.start(extra_env=PLANTED_ENV)
-            self.uninstall("Uninstall completed.")
-            self.assert_exit(18)
+            self.remove_in_a_new_run(extra_env=PLANTED_ENV)
         finally:  # also when the program failed on a planted DLL
             self.assertEqual(markers(), {}, "planted DLLs were loaded")
 

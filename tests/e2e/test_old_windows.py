@@ -19,11 +19,7 @@ class OldWindows(SetupCase):
                 self.assertIn(reports, wine("cmd", "/c", "ver").stdout, f"the prefix does not report {version}")
                 self.install_with_defaults("n")
                 self.assert_installed(CD_IMAGE / "hxdemo.pak")
-                self.close_programs()
-                self.start()
-                self.uninstall("Uninstall completed.")
-                self.assert_exit(18)
-                self.assert_removed()
+                self.remove_in_a_new_run()
             self.reset()  # what a failed version left
 
 
