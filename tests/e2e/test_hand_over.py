@@ -1,5 +1,4 @@
-"""Play Game and the DirectX dialog, clicked and answered with the real pointer (the installed state made
-directly)."""
+"""Play Game and the DirectX dialog, clicked and answered with the real pointer (the installed state made directly)."""
 
 import shutil
 import unittest
