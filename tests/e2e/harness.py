@@ -30,8 +30,8 @@ DIRECTPLAY_KEY = r"HKLM\Software\Microsoft\DirectPlay\Applications\HexbreakerDem
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\HexbreakerDemo"
 SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 INSTALL_DIR = r"C:\HexbreakerDemo"
+BROWSER = "Select directory to install"  # the directory browser's title
 ASK_UNINSTALL = "Are you sure to uninstall HexbreakerDemo?"
-REINSTALL = "There was something wrong in installation. Please reinstall and try again."
 
 
 def read_hot_spots():
@@ -39,9 +39,8 @@ def read_hot_spots():
     labels = {}
     for row in re.findall(r"^HOT_SPOT\((.*)\)\s*$", (ROOT / "res" / "hot_spots.def").read_text(), re.M):
         name, _text, *numbers, lit, grey = [field.strip() for field in row.split(",")]
-        left, top, width, height = (int(numbers[i]) for i in (4, 5, 8, 9))
         bitmap = lambda resource: None if resource == "0" else resource.removeprefix("IDB_").lower() + ".bmp"
-        labels[name.lower()] = ((left, top, width, height), bitmap(lit), bitmap(grey))
+        labels[name.lower()] = (tuple(int(numbers[i]) for i in (4, 5, 8, 9)), bitmap(lit), bitmap(grey))
     return labels
 
 
@@ -52,14 +51,10 @@ NOWHERE = (150, 150)
 LARGE_FILE, LARGE_SIZE = "intro.avi", 64 * 1024 * 1024
 
 
-def wine_env():
-    """The rig's environment for Wine processes (HX_WINE_ARCH picks the bitness)."""
-    subprocess.run([RIG / "wine-prefix"], check=True)
-    output = subprocess.run(["bash", "-c", f'. "{RIG / "wine-env"}"; env -0'], check=True, capture_output=True).stdout
-    return dict(item.split("=", 1) for item in output.decode().split("\0") if "=" in item)
-
-
-ENV = wine_env()
+# The rig's prefix, and its environment for Wine processes (HX_WINE_ARCH picks the bitness).
+subprocess.run([RIG / "wine-prefix"], check=True)
+_RIG_ENV = subprocess.run(["bash", "-c", f'. "{RIG / "wine-env"}"; env -0'], check=True, capture_output=True).stdout
+ENV = dict(item.split("=", 1) for item in _RIG_ENV.decode().split("\0") if "=" in item)
 CD = Path(ENV["HX_CD"])
 DRIVE_E = Path(ENV["HX_DRIVE_E"])
 WINE = ENV["HX_WINE"]  # the loader of the programs under test, of the bitness the rig chose
@@ -76,8 +71,7 @@ CODEC = None  # the code page the Wine programs' texts come in, set by language(
 
 @contextlib.contextmanager
 def language(lang, codec):
-    """Wine programs started meanwhile run in that language (Wine takes a process's ANSI code page from its
-    own LANG) and their texts are read in its code page."""
+    """Wine programs started meanwhile run in that language (their ANSI code page: LANG's); read as `codec`."""
     with mock.patch.dict(ENV, LANG=lang, LC_ALL=lang), mock.patch(f"{__name__}.CODEC", codec):
         yield
 
@@ -98,8 +92,7 @@ def key_exists(key):
 
 
 def registry_values(key):
-    """A key's values in the registry's order, name -> (type, text) as `wine reg query` shows them; None when
-    the key is absent."""
+    """A key's values, in order, name -> (type, text) as `wine reg query` shows them; None: no such key."""
     result = reg("query", key, check=False)
     if result.returncode != 0:
         return None
@@ -167,8 +160,7 @@ def processes(command):
     """(pid, arguments) of this prefix's processes (not another tree's) run as `command` [arguments]."""
     found = []
     for line in subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout.splitlines():
-        pid, _, args = line.strip().partition(" ")
-        args = args.strip()
+        pid, args = line.split(None, 1)
         if (args.lower() + " ").startswith(command + " ") and "/desktop" not in args.lower():
             with contextlib.suppress(OSError):  # gone meanwhile
                 if f"WINEPREFIX={ENV['WINEPREFIX']}".encode() in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
@@ -249,22 +241,17 @@ def click_at(rect, *options):
 
 
 def click_button(caption, text, of_popup=False, timeout=10):
-    """Clicks the visible button of that label once the window shows one."""
-    def button_rects():
-        return [rect for window_class, rect, visible, label in children(caption, of_popup)
-                if window_class == "Button" and label.replace("&", "") == text and visible]
-    rects = wait_until(button_rects, timeout)
+    """Clicks the visible button of that label (None: the leftmost of any) once the window shows one."""
+    rects = wait_until(lambda: [rect for window_class, rect, visible, label in children(caption, of_popup)
+                                if window_class == "Button" and text in (None, label.replace("&", "")) and visible],
+                       timeout)
     assert rects, f"no button {text!r} in {caption!r}: {children(caption, of_popup)}"
-    click_at(rects[0])
+    click_at(min(rects))
 
 
-def focus_in_popup(caption=CAPTION):
-    """Whether the keyboard focus is in a pop-up of that window (a dialog or box it owns)."""
-    return probe("focus", caption).get("popup") == "1"
-
-
-def window_found(caption):
-    return probe("window", caption).get("found") == "1"
+def window_found(caption, state="found"):
+    """Whether the probe finds a window of that caption (state: "visible", "enabled" too)."""
+    return probe("window", caption).get(state) == "1"
 
 
 def xdotool(*args):
@@ -291,10 +278,9 @@ class ProgramRun:
         self.process = subprocess.Popen([WINE, program, *args], cwd=folder, env={**ENV, **(extra_env or {})},
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def exit_code(self, timeout=15.0):
+    def exit_code(self, timeout=15.0):  # None: still running by then
         with contextlib.suppress(subprocess.TimeoutExpired):
             return self.process.wait(timeout)
-        return None
 
     def kill(self):
         if self.process.poll() is None:
@@ -372,14 +358,18 @@ class SetupCase(unittest.TestCase):
     setup = None
 
     def setUp(self):
-        self.close_programs()  # left by a run cut short
+        self.reset()  # what a run cut short left
         # The CD as built but for setup.exe, which SetupRun puts there.
         shutil.copytree(CD_IMAGE, CD, ignore=shutil.ignore_patterns("setup.exe"), dirs_exist_ok=True)
-        remove_installation()
 
     def tearDown(self):
+        self.reset()
+
+    def reset(self):
+        """Ends the program under test and the Explorer and Notepad it started; removes the installation."""
         if self.setup:
             self.setup.kill()
+            self.setup = None
         self.close_programs()
         remove_installation()
 
@@ -388,7 +378,7 @@ class SetupCase(unittest.TestCase):
         registered, and the next Explorer on the group would hand over to it)."""
         for program, caption in (("explorer", "HexbreakerDemo"), ("notepad", "readme.txt - Notepad")):
             if processes(program):
-                wait_until(lambda: probe("window", caption).get("visible") == "1", 15)
+                wait_until(lambda: window_found(caption, "visible"), 15)
                 probe("close", caption)
         wait_until(lambda: not processes("explorer") + processes("notepad"), 10)
         for program in ("explorer", "notepad"):
@@ -398,14 +388,16 @@ class SetupCase(unittest.TestCase):
         xdotool("mousemove", 0, 0)  # a window that opens under the pointer lights that label
         self.setup = SetupRun(**kwargs)
         self.assertTrue(wait_until(main_windows, 15), "the main window did not appear")
-        self.assertTrue(wait_until(self.drawn, 15), "the main window was not drawn")
+        around_nowhere = (NOWHERE[0] - 10, NOWHERE[1] - 10, 20, 20)  # a part no label holds
+        self.assertTrue(wait_until(lambda: self.shows({around_nowhere: None}), 15), "the main window was not drawn")
 
-    def drawn(self):  # the picture around a point no label holds
+    def shows(self, parts):
+        """Whether the main window shows each (x, y, width, height) part as that picture (None: the background's)."""
         left, top = self.setup.origin()
-        box = (NOWHERE[0] - 10, NOWHERE[1] - 10, NOWHERE[0] + 10, NOWHERE[1] + 10)
-        art = Image.open(ART / "background.bmp").convert("RGB").crop(box)
-        shown = screenshot().crop((left + box[0], top + box[1], left + box[2], top + box[3]))
-        return list(shown.getdata()) == list(art.getdata())
+        shot, background = screenshot(), Image.open(ART / "background.bmp").convert("RGB")
+        return all(list(shot.crop((left + x, top + y, left + x + width, top + y + height)).getdata()) ==
+                   list((picture or background.crop((x, y, x + width, y + height))).getdata())
+                   for (x, y, width, height), picture in parts.items())
 
     def click_label(self, name):
         self.setup.click(*POINTS[name])
@@ -416,21 +408,32 @@ class SetupCase(unittest.TestCase):
         click_button(caption, button)
         self.assertTrue(not closes or wait_until(lambda: not window_found(caption)), f"{caption!r} stayed")
 
-    def uninstall(self, outcome):
+    def uninstall(self, outcome, ok="OK"):  # ok: the label of OK (None: the leftmost button)
         self.click_label("uninstall")
-        self.answer(APP_NAME, ASK_UNINSTALL, "OK")
-        self.answer(APP_NAME, outcome, "OK")
+        self.answer(APP_NAME, ASK_UNINSTALL, ok)
+        self.answer(APP_NAME, outcome, ok)
+
+    def remove_in_a_new_run(self, ok="OK", **start):
+        """Closes what the install started; a new run's Uninstall removes it all, and the program ends with 18."""
+        self.close_programs()
+        self.start(**start)
+        self.uninstall("Uninstall completed.", ok)
+        self.assert_exit(18)
+        self.assert_removed()
+
+    def assert_focused_box(self, text, what, timeout=10):
+        """A dialog or box of the main window shows `text` and has the keyboard focus."""
+        self.assertIsNotNone(showing(text, timeout), f"no {what}")
+        self.assertTrue(wait_until(lambda: probe("focus", CAPTION).get("popup") == "1"), f"{what}: no keyboard focus")
 
     def click_install(self, **kwargs):
         self.start(**kwargs)
         self.click_label("install")
-        self.assertIsNotNone(showing("Select"), "no install-directory dialog")
-        self.assertTrue(wait_until(focus_in_popup), "the install-directory dialog has no keyboard focus")
+        self.assert_focused_box("Select", "install-directory dialog")
 
     def answer_readme(self, key):
         """Answers the read-me question with the key of Yes or No; the install then ends with 0."""
-        self.assertIsNotNone(showing("Do you want to read readme.txt?", 60), "no read-me question")
-        self.assertTrue(wait_until(focus_in_popup), "the read-me question has no keyboard focus")
+        self.assert_focused_box("Do you want to read readme.txt?", "read-me question", 60)
         xdotool("key", key)
         self.assert_exit(0, 30)
 
@@ -444,35 +447,36 @@ class SetupCase(unittest.TestCase):
         self.setup = None
 
     def assert_still_running(self):
-        self.assertTrue(wait_until(lambda: probe("window", CAPTION).get("enabled") == "1"),
-                        "the main window is not back in use")
+        self.assertTrue(wait_until(lambda: window_found(CAPTION, "enabled")), "the main window is not back in use")
         self.assertIsNone(self.setup.exit_code(0.5), "the program ended")
 
     def assert_labels_look(self, **looks):
-        """The main window shows each label's pixels as `looks` says ('lit', 'grey' or 'normal': as in the
-        background picture) within a few seconds."""
-        left, top = self.setup.origin()
-        expected = {}
+        """The labels look as `looks` says ('lit', 'grey' or 'normal': as the background) within a few seconds."""
+        parts = {}
         for name, look in looks.items():
-            (x, y, width, height), lit, grey = LABELS[name]
-            art = Image.open(ART / {"lit": lit, "grey": grey, "normal": "background.bmp"}[look]).convert("RGB")
-            pixels = (art.crop((x, y, x + width, y + height)) if look == "normal" else art).getdata()
-            expected[(left + x, top + y, left + x + width, top + y + height)] = list(pixels)
-        self.assertTrue(wait_until(lambda: all(list(shot.crop(box).getdata()) == pixels for shot in [screenshot()]
-                                               for box, pixels in expected.items()), 3), f"labels not drawn {looks}")
+            rect, lit, grey = LABELS[name]
+            bitmap = {"lit": lit, "grey": grey}.get(look)  # None: normal
+            parts[rect] = bitmap and Image.open(ART / bitmap).convert("RGB")
+        self.assertTrue(wait_until(lambda: self.shows(parts), 3), f"labels not drawn {looks}")
 
     def assert_explorer_on_the_group(self):
         self.assertEqual(wait_until(lambda: command_lines("explorer"), 15), ["explorer " + group()])
-        self.assertTrue(wait_until(lambda: probe("window", "HexbreakerDemo").get("visible") == "1", 15),
-                        "no Explorer window on the group")
+        self.assertTrue(wait_until(lambda: window_found("HexbreakerDemo", "visible"), 15), "no Explorer on the group")
 
     def assert_installed(self, pack, install_dir=INSTALL_DIR, over=False):
-        """Every pack entry where the native tool lists its destination, byte for byte; the records; the links."""
+        """Every pack entry where the native tool lists it, byte for byte; the records; the group's four links."""
         files = pack_files(pack)
         for name, destination, _ in pack_destinations(pack, install_dir):
             self.assertEqual(unix_path(destination).read_bytes(), files[name], f"{destination} differs")
         self.assert_records(install_dir, pack, over)
-        self.assert_shortcuts(install_dir)
+        expected = {"HexbreakerDemo.lnk": (install_dir + r"\Hxdemo.exe", "HexbreakerDemo", install_dir),
+                    "Screen.lnk": (install_dir + r"\screen.bmp", "HexbreakerDemo", install_dir),
+                    "Readme.lnk": (install_dir + r"\readme.txt", "HexbreakerDemo readme", install_dir),
+                    "Uninstall HexbreakerDemo.lnk": (r"C:\windows\hxduninst.exe", "Uninstall HexbreakerDemo",
+                                                     r"C:\windows")}
+        links = {path.name: read_shell_link(path) for path in unix_path(group()).iterdir()}
+        self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
+                         {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
 
     def assert_records(self, install_dir=INSTALL_DIR, pack=None, over=False):
         """Both records and the uninstall entry, each value's type and text; with `pack`, the entry's size: the
@@ -493,17 +497,6 @@ class SetupCase(unittest.TestCase):
                           for _, destination, kept in pack_destinations(pack, install_dir) if not (over and kept))
             self.assertEqual(size, ("REG_DWORD", hex(-(-written // 1024))))
 
-    def assert_shortcuts(self, install_dir=INSTALL_DIR):
-        """The four links of the program group: target (any case), description, working directory."""
-        expected = {"HexbreakerDemo.lnk": (install_dir + r"\Hxdemo.exe", "HexbreakerDemo", install_dir),
-                    "Screen.lnk": (install_dir + r"\screen.bmp", "HexbreakerDemo", install_dir),
-                    "Readme.lnk": (install_dir + r"\readme.txt", "HexbreakerDemo readme", install_dir),
-                    "Uninstall HexbreakerDemo.lnk": (r"C:\windows\hxduninst.exe", "Uninstall HexbreakerDemo",
-                                                     r"C:\windows")}
-        links = {path.name: read_shell_link(path) for path in unix_path(group()).iterdir()}
-        self.assertEqual({name: (target.lower(), *rest) for name, (target, *rest) in links.items()},
-                         {name: (target.lower(), *rest) for name, (target, *rest) in expected.items()})
-
     def assert_removed(self, install_dir=True):
         """No record, uninstall entry or program group is left, nor (`install_dir`) the install folder."""
         folders = [group(), INSTALL_DIR] if install_dir else [group()]
@@ -511,8 +504,7 @@ class SetupCase(unittest.TestCase):
                          [folder for folder in folders if unix_path(folder).exists()], [], "left behind")
 
     def assert_a_second_copy_raises(self, caption, second):
-        """With Notepad started over the window of that caption, a second copy (started by `second`) ends with 0
-        and brings the window above Notepad."""
+        """With Notepad over that window, a second copy (started by `second`) ends with 0 and raises the window."""
         notepad = subprocess.Popen([WINE, "notepad"], env=ENV)
         self.addCleanup(notepad.wait)
         self.addCleanup(notepad.kill)

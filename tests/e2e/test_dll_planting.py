@@ -8,8 +8,8 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import (APP_NAME, CAPTION, CD, DRIVE_C, ENV, WINE, SetupCase, SetupRun, children, click_button,
-                     showing, wait_until, window_found, xdotool)
+from harness import (APP_NAME, BROWSER, CAPTION, CD, DRIVE_C, ENV, ProgramRun, SetupCase, SetupRun, children,
+                     click_button, showing, wait_until, window_found, xdotool)
 
 PLANTED = ["winmm", "comctl32", "version", "uxtheme", "dwmapi", "propsys", "cryptbase", "linkinfo", "ntshrui",
            "cscapi", "profapi", "userenv"]
@@ -23,7 +23,6 @@ PLANTED_ENV = {"HX_PLANTED_MARKERS": r"C:\hx-planted", "WINEDLLOVERRIDES": ENV["
 TESTS_BIN = Path(ENV["HX_WIN_TREE"]) / "tests" / "e2e"
 PLANTED_DLL = Path(os.environ.get("HX_PLANTED_DLL", TESTS_BIN / "planted.dll"))
 IMPORTS_WINMM = Path(os.environ.get("HX_IMPORTS_WINMM_EXE", TESTS_BIN / "imports_winmm.exe"))
-BROWSER = "Select directory to install"
 CONTROLS_MISSING = ("The common controls library comctl32.dll could not be loaded from the Windows system folder, "
                     "so dialogs that use its controls cannot be opened.")
 
@@ -38,20 +37,16 @@ class DllPlanting(SetupCase):
         super().setUp()
         shutil.rmtree(MARKERS, ignore_errors=True)
         MARKERS.mkdir()
+        self.addCleanup(shutil.rmtree, MARKERS, True)  # cleanups run after tearDown has ended the program
         for name in PLANTED:
             shutil.copy(PLANTED_DLL, CD / f"{name}.dll")
-
-    def tearDown(self):
-        super().tearDown()
-        for name in [f"{name}.dll" for name in PLANTED] + [IMPORTS_WINMM.name]:
-            (CD / name).unlink(missing_ok=True)
-        shutil.rmtree(MARKERS, ignore_errors=True)
+            self.addCleanup((CD / f"{name}.dll").unlink)
 
     def test_a_program_importing_winmm_by_name_loads_the_planted_one(self):
         shutil.copy(IMPORTS_WINMM, CD)
-        result = subprocess.run([WINE, IMPORTS_WINMM.name], cwd=CD, env={**ENV, **PLANTED_ENV}, capture_output=True,
-                                timeout=60)
-        self.assertEqual((result.returncode, markers()), (0, {"winmm.dll": r"d:\winmm.dll"}))
+        self.addCleanup((CD / IMPORTS_WINMM.name).unlink)
+        self.setup = ProgramRun(IMPORTS_WINMM.name, CD, PLANTED_ENV)
+        self.assertEqual((self.setup.exit_code(60), markers()), (0, {"winmm.dll": r"d:\winmm.dll"}))
 
     def test_install_and_removal_load_none(self):
         try:
@@ -65,10 +60,7 @@ class DllPlanting(SetupCase):
             self.answer_readme("y")
             self.assert_explorer_on_the_group()
             self.assert_records()
-            self.close_programs()
-            self.start(extra_env=PLANTED_ENV)
-            self.uninstall("Uninstall completed.")
-            self.assert_exit(18)
+            self.remove_in_a_new_run(extra_env=PLANTED_ENV)
         finally:  # also when the program failed on a planted DLL
             self.assertEqual(markers(), {}, "planted DLLs were loaded")
 
@@ -80,8 +72,7 @@ class DllPlanting(SetupCase):
 
     def test_without_the_systems_common_controls_and_wave_player(self):
         # A box says the controls are missing; the install then ends when its copy dialog cannot open.
-        overrides = ENV["WINEDLLOVERRIDES"] + ";comctl32=d;winmm=d"
-        self.setup = SetupRun({"WINEDLLOVERRIDES": overrides})
+        self.setup = SetupRun({"WINEDLLOVERRIDES": ENV["WINEDLLOVERRIDES"] + ";comctl32=d;winmm=d"})
         self.answer(APP_NAME, CONTROLS_MISSING, "OK", timeout=15)
         self.assertTrue(wait_until(lambda: window_found(CAPTION), 15), "no main window")
         self.click_label("install")  # its first cue has no player

@@ -8,7 +8,7 @@ from harness import (CD, DIRECTPLAY_KEY, DRIVE_C, INSTALL_DIR, LARGE_FILE, LARGE
                      SHELL_FOLDERS_KEY, SetupCase, command_lines, group, key_exists, large_pack, pack_files,
                      registry_values, showing, tree, unix_path, wait_until, wine, xdotool)
 
-LARGE = INSTALL_DIR + "\\" + LARGE_FILE
+LARGE = unix_path(INSTALL_DIR) / LARGE_FILE
 
 
 class Faults(SetupCase):
@@ -17,13 +17,12 @@ class Faults(SetupCase):
         self.click_install()
         xdotool("key", "Return")
         self.assertIsNotNone(showing("Copying files...", 15), "no copy dialog")
-        large = unix_path(LARGE)
-        self.assertTrue(not until_large_begun or wait_until(lambda: large.exists() and large.stat().st_size, 60))
+        self.assertTrue(not until_large_begun or wait_until(lambda: LARGE.exists() and LARGE.stat().st_size, 60))
 
     def test_killed_at_points_of_the_install_then_a_new_install_completes(self):
-        large, group_folder = unix_path(LARGE), unix_path(group())
+        group_folder = unix_path(group())
         points = [  # (where, reached, whether the program group is made by then)
-            ("half way through the large file", lambda: large.exists() and large.stat().st_size >= LARGE_SIZE // 2,
+            ("half way through the large file", lambda: LARGE.exists() and LARGE.stat().st_size >= LARGE_SIZE // 2,
              False),
             # The program group is made after the copying and before the records.
             ("after the copying, before the records", group_folder.exists, True),

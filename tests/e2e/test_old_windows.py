@@ -4,7 +4,7 @@ import tables (tests/pe/check-imports --floor): Wine implements every function w
 
 import unittest
 
-from harness import CD_IMAGE, ENV, SetupCase, reg, remove_installation, wine
+from harness import CD_IMAGE, ENV, SetupCase, reg, wine
 
 WINE_KEY = r"HKCU\Software\Wine"
 
@@ -19,15 +19,8 @@ class OldWindows(SetupCase):
                 self.assertIn(reports, wine("cmd", "/c", "ver").stdout, f"the prefix does not report {version}")
                 self.install_with_defaults("n")
                 self.assert_installed(CD_IMAGE / "hxdemo.pak")
-                self.close_programs()
-                self.start()
-                self.uninstall("Uninstall completed.")
-                self.assert_exit(18)
-                self.assert_removed()
-            if self.setup:  # left by a failed version
-                self.setup.kill()
-            self.close_programs()
-            remove_installation()
+                self.remove_in_a_new_run()
+            self.reset()  # what a failed version left
 
 
 if __name__ == "__main__":

@@ -11,24 +11,21 @@ from harness import (APP_NAME, ASK_UNINSTALL, BIN_DIR, CD, CD_IMAGE, DRIVE_C, DR
 
 UNINSTALLER = "Uninstall HexbreakerDemo"  # the uninstaller's title: the caption of its boxes
 MOVED = "Unable to uninstall because of installed directory was moved or deleted."
-NOT_INSTALLED = "HexbreakerDemo is not installed."
 README = unix_path(INSTALL_DIR) / "readme.txt"
 LISTED = "HexbreakerDemo|||HexbreakerDemo"  # the entry as `wine uninstaller --list` shows it: key|||DisplayName
-# What the uninstaller's exit status says a run left.
-STATUSES = {"removed": 0, "kept": 1, "refused": 2, "stopped": 2}
 
 
-def move_the_install_folder(case):
+def move_the_install_folder():
     unix_path(INSTALL_DIR).rename(unix_path(INSTALL_DIR + ".moved"))
     return lambda: unix_path(INSTALL_DIR + ".moved").rename(unix_path(INSTALL_DIR))
 
 
-def make_the_path_a_number(case):
+def make_the_path_a_number():
     reg("add", PRODUCT_KEY, "/v", "Path", "/t", "REG_DWORD", "/d", "1", "/f")
     return lambda: reg("add", PRODUCT_KEY, "/v", "Path", "/d", INSTALL_DIR, "/f")
 
 
-def make_the_readme_read_only(case):
+def make_the_readme_read_only():
     README.chmod(0o444)  # Wine shows a file nobody may write as read-only
     return lambda: README.chmod(0o644)
 
@@ -41,7 +38,7 @@ def make_the_readme_read_only(case):
 STEPS = [
     ("Cancel", None, ("Cancel", None, None, "kept")),
     ("the install folder moved away", move_the_install_folder, ("OK", "Error", MOVED, "refused")),
-    ("the record's Path a number", make_the_path_a_number, (None, None, NOT_INSTALLED, "kept")),
+    ("the record's Path a number", make_the_path_a_number, (None, None, "HexbreakerDemo is not installed.", "kept")),
     ("the file read-only", make_the_readme_read_only, ("OK", None, "Access to an unnamed file was denied.", "stopped")),
     ("the file writable again", None, ("OK", None, "Uninstall completed.", "removed")),
 ]
@@ -56,25 +53,21 @@ class Removal(SetupCase):
     uninstaller, uninstaller_folder = r"C:\windows\hxduninst.exe", r"C:\windows"
 
     def start_removal(self, step=None):  # as the group's shortcut or the list of installed programs starts it
-        if step == LAST:
-            self.setup = ProgramRun("uninstaller", DRIVE_E, args=("--remove", "HexbreakerDemo"))
-        else:
-            self.setup = ProgramRun(self.uninstaller, unix_path(self.uninstaller_folder))
+        self.setup = (ProgramRun("uninstaller", DRIVE_E, args=("--remove", "HexbreakerDemo")) if step == LAST
+                      else ProgramRun(self.uninstaller, unix_path(self.uninstaller_folder)))
         # Its first box, the question or "not installed", carries its title.
         self.assertTrue(wait_until(lambda: main_windows(UNINSTALLER), 15), "the uninstaller showed nothing")
 
     def test_the_uninstaller_removes_the_installation_step_by_step_without_the_cd(self):
         self.install_with_defaults("n")
         self.close_programs()
-        target, _, folder = read_shell_link(unix_path(group()) / "Uninstall HexbreakerDemo.lnk")
-        self.uninstaller, self.uninstaller_folder = target, folder
-        self.assertEqual(unix_path(target).read_bytes(), (BIN_DIR / "hxduninst.exe").read_bytes())
+        self.uninstaller, _, self.uninstaller_folder = read_shell_link(unix_path(group()) / f"{UNINSTALLER}.lnk")
+        self.assertEqual(unix_path(self.uninstaller).read_bytes(), (BIN_DIR / "hxduninst.exe").read_bytes())
         shutil.rmtree(CD)
-        CD.mkdir()
-        self.addCleanup(shutil.copytree, CD_IMAGE, CD, dirs_exist_ok=True)
+        CD.mkdir()  # the next set-up puts the CD back, should this test fail
         self.assertIn(LISTED, uninstall_list())
         for name, prepare, (answer, caption, text, left) in STEPS:
-            undo = prepare(self) if prepare else lambda: None
+            undo = prepare() if prepare else lambda: None
             with self.subTest(step=name):
                 before = snapshot()
                 self.start_removal(name)
@@ -82,8 +75,8 @@ class Removal(SetupCase):
                     self.answer(UNINSTALLER, ASK_UNINSTALL, answer)
                 if text:
                     self.answer(caption or UNINSTALLER, text, "OK")
-                # Wine's reader of the list ends with 0 whatever the uninstaller's status.
-                self.assert_exit(0 if name == LAST else STATUSES[left])
+                # The uninstaller's status says what a run left; Wine's reader of the list ends with 0 whatever it is.
+                self.assert_exit(0 if name == LAST else {"removed": 0, "kept": 1, "refused": 2, "stopped": 2}[left])
                 if left in ("kept", "refused"):
                     self.assertEqual(snapshot(), before)
                 elif left == "stopped":
@@ -103,7 +96,7 @@ class Removal(SetupCase):
 
     def test_setup_keeps_everything_on_cancel_and_when_the_path_is_no_text(self):
         make_installed()
-        make_the_path_a_number(self)
+        make_the_path_a_number()
         before = snapshot()
         self.start()
         for answer, text in (("Cancel", None), ("OK", MOVED)):
