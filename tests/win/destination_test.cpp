@@ -45,29 +45,6 @@ std::string Outline(HWND tree, HTREEITEM item) {
     return text + (*separator == ',' ? ")" : "");
 }
 
-TEST(BrowseRules, SortedNamesFollowTheTreeControlsOwnOrder) {
-    // \351 is e acute, \311 E acute.
-    Names names = {
-        "zeta", "Alpha",         "alpha2",       "ALPHA",     "beta",  "Beta10",  "beta9", "10",   "9",
-        "099",  "_under",        "-dash",        "co-op",     "coop",  "co_op",   "a b",   "a.b",  "a~b",
-        "a!b",  "#hash",         "$Recycle.Bin", "~tilde",    "Zulu",  "x(1)",    "x[1]",  "x{1}", "x+1",
-        "x'1",  "Program Files", "ProgramData",  "\351t\351", "Ecole", "\311cole"};
-    HWND tree =
-        CreateWindowExA(0, WC_TREEVIEWA, "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    TVINSERTSTRUCTA insert{TVI_ROOT, TVI_SORT, {}};
-    insert.item.mask = TVIF_TEXT;
-    for (auto& name : names) {
-        insert.item.pszText = name.data();
-        TreeView_InsertItem(tree, &insert);
-    }
-    Names controlOrder;
-    for (auto item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
-        controlOrder.push_back(ItemLabel(tree, item));
-    DestroyWindow(tree);
-    SortAsTreeLabels(names);
-    EXPECT_EQ(names, controlOrder);
-}
-
 class DestinationDialogTest : public testing::Test {
 protected:
     void SetUp() override {

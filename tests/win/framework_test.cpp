@@ -4,7 +4,6 @@
 #include "browse_rules.h"
 #include "copy_progress.h"
 #include "dialog.h"
-#include "dll_search.h"
 #include "file.h"
 #include "install_dir_dlg.h"
 #include "paths.h"
@@ -132,16 +131,4 @@ TEST(RunTimeLookUps, Kernel32sOwnFunctionsElseTheFallbacks) {
         EXPECT_EQ(remove == &compat::RemoveNoVectoredHandler, !real);
         EXPECT_TRUE(real || (add(1, nullptr) == nullptr && remove(nullptr) == 0)); // nothing registered
     }
-}
-
-// Where kernel32 lacks SetDllDirectoryA the DLL search is left as it was; with it the directory is
-// emptied, the program's own folder and the current one taken out.
-TEST(DllSearch, LeftAloneWhereKernel32LacksTheFunctions) {
-    char directory[MAX_PATH] = {};
-    ASSERT_TRUE(SetDllDirectoryA("C:\\windows"));
-    RestrictDllSearch(GetModuleHandleA("user32.dll"));
-    EXPECT_EQ(GetDllDirectoryA(MAX_PATH, directory), 10u);
-    EXPECT_STREQ(directory, "C:\\windows");
-    RestrictDllSearch();
-    EXPECT_EQ(GetDllDirectoryA(MAX_PATH, directory), 0u);
 }

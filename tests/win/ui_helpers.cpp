@@ -43,14 +43,11 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM lParam) {
 }
 
 void Answer(HWND confirmation, ConfirmAnswer answer) {
-    if (answer == ConfirmAnswer::Exit || answer == ConfirmAnswer::Resume)
+    if (answer == ConfirmAnswer::Enter) // the key goes to the control that has the focus
+        PostMessageA(GetFocus() ? GetFocus() : confirmation, WM_KEYDOWN, VK_RETURN, 0x00010001);
+    else
         PostMessageA(GetDlgItem(confirmation, answer == ConfirmAnswer::Exit ? IDOK : IDCANCEL), BM_CLICK, 0,
                      0);
-    else if (answer == ConfirmAnswer::CloseBox)
-        PostMessageA(confirmation, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else // the key goes to the control that has the focus
-        PostMessageA(GetFocus() ? GetFocus() : confirmation, WM_KEYDOWN,
-                     answer == ConfirmAnswer::Escape ? VK_ESCAPE : VK_RETURN, 0x00010001);
 }
 
 BOOL CALLBACK Visit(HWND hwnd, LPARAM) {

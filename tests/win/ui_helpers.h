@@ -10,7 +10,7 @@
 
 namespace uitest {
 
-enum class ConfirmAnswer { Exit, Resume, Escape, Enter, CloseBox };
+enum class ConfirmAnswer { Exit, Resume, Enter };
 
 // While it lives, looks at the calling thread's visible dialogs every 20 ms. A message box is read
 // into `boxes` as "<icon> <caption>: <text>" (icon: hand, exclamation, information, other or none),
